@@ -1,0 +1,32 @@
+// The system services of the platform on Linux: browser, version query, name look-up, the
+// executable's path, picture checks, the tick clock and plain waiting.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "framework/platform.h"
+
+namespace fw {
+
+/// The Linux half of every platform; the native backend adds windows and the event loop.
+class PosixServices : public Platform {
+ public:
+  short WaitBusy(int fd, short events, int timeoutMs) override;
+  /// Starts `xdg-open` with the address as its one argument, without a shell; not waited for,
+  /// never left as a zombie.
+  void ShowURL(const String& url) override;
+  /// Reports 10.4.0: the release whose services this layer provides.
+  bool Gestalt(std::string_view selector, int32_t& result) override;
+  String LookupIPAddress(const String& host) override;
+  std::string ExecutablePath() override;
+  /// Accepts a PNG whose header block is whole; fills its size.
+  bool DecodePicture(Picture& picture) override;
+  uint64_t Ticks() override;
+};
+
+/// Starts `argv[0]` (looked up on PATH) detached: not waited for and reaped at once. False when it
+/// could not be started.
+bool SpawnDetached(const std::vector<std::string>& argv);
+
+}  // namespace fw

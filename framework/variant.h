@@ -1,0 +1,61 @@
+// Variants and one-dimensional arrays of them, as the script runner takes its parameters.
+#pragma once
+
+#include <cstdint>
+#include <variant>
+#include <vector>
+
+#include "framework/object.h"
+#include "framework/text.h"
+
+namespace fw {
+
+/// A value of any of the framework's simple types.
+class Variant {
+ public:
+  Variant() = default;
+  Variant(int32_t v) : v_(v) {}
+  Variant(double v) : v_(v) {}
+  Variant(bool v) : v_(v) {}
+  Variant(String v) : v_(std::move(v)) {}
+  Variant(const char* v) : v_(String(v)) {}
+
+  const std::variant<std::monostate, int32_t, double, bool, String>& Value() const { return v_; }
+
+ private:
+  std::variant<std::monostate, int32_t, double, bool, String> v_;
+};
+
+/// Type codes that VarType gives.
+enum VarTypeCode : int32_t { kTypeNil = 0, kTypeInteger = 2, kTypeDouble = 5, kTypeString = 8,
+                             kTypeBoolean = 11 };
+
+/// The type code of a Variant (2 for an integer).
+int32_t VarType(const Variant& v);
+/// The Variant as a 32-bit integer (texts are parsed, anything else converted; nil is 0).
+int32_t VariantToInt32(const Variant& v);
+/// The Variant as text (integers in decimal, Booleans as "True"/"False", nil as "").
+String VariantToString(const Variant& v);
+/// StringToVariant.
+inline Variant StringToVariant(const String& s) { return Variant(s); }
+
+/// A one-dimensional array of Variants indexed from 0.
+class VariantArray : public Object {
+ public:
+  static const ClassRecord* Record();
+  /// Highest index; -1 for an empty array.
+  int32_t Ubound() const { return static_cast<int32_t>(items_.size()) - 1; }
+  const Variant& Item(int32_t index) const;
+  /// Array.Item.Set; raises OutOfBoundsException-like UnsupportedOperationException past the end.
+  void SetItem(int32_t index, Variant value);
+  /// CreateArray(1, kind, ubound): one dimension, ubound+1 nil elements.
+  static Ref<VariantArray> Create(int32_t ubound);
+
+ private:
+  std::vector<Variant> items_;
+};
+
+/// CreateArray(dimensions, kind, ubound); only one-dimensional arrays exist here.
+Ref<VariantArray> CreateArray(int32_t dimensions, int32_t kind, int32_t ubound);
+
+}  // namespace fw

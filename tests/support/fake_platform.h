@@ -1,0 +1,87 @@
+// A headless platform for tests: records what the system shows and asks, runs scripted events.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "framework/posix_services.h"
+#include "framework/ui.h"
+
+namespace testing_support {
+
+/// Records dialogs, browser pages, look-ups and windows; the event loop runs queued actions.
+class FakePlatform : public fw::PosixServices {
+ public:
+  std::vector<std::string> log;          ///< "beep", "msgbox:<text>", "url:<addr>", "lookup:<host>", "quit"
+  std::vector<std::string> messages;     ///< message box texts, in order
+  std::vector<std::string> urls;         ///< addresses handed to the browser
+  std::vector<std::string> lookups;      ///< host names looked up
+  std::map<std::string, std::string> hosts;  ///< look-up answers; absent names give ""
+  std::map<std::string, int32_t> gestalt{{"sys1", 10}, {"sys2", 4}, {"sys3", 0}};
+  std::string executablePath;            ///< "" means the real one
+  std::deque<std::function<void()>> events;  ///< run in order by RunEventLoop
+  std::function<void(const std::string&)> onMsgBox;  ///< runs while a box is "open"
+  int windowsCreated = 0;
+  int windowsClosed = 0;
+  bool loopQuit = false;
+
+  void RunEventLoop() override {
+    while (!loopQuit && !events.empty()) {
+      auto e = std::move(events.front());
+      events.pop_front();
+      e();
+    }
+  }
+  void QuitEventLoop() override {
+    loopQuit = true;
+    log.push_back("quit");
+  }
+  void WindowCreated(fw::Window&) override { ++windowsCreated; }
+  void WindowClosed(fw::Window&) override { ++windowsClosed; }
+  void MsgBox(const fw::String& text) override {
+    messages.push_back(text.Bytes());
+    log.push_back("msgbox:" + text.Bytes());
+    if (onMsgBox) onMsgBox(text.Bytes());
+  }
+  void Beep() override { log.push_back("beep"); }
+  bool EditCommand(const fw::String& item) override {
+    log.push_back("edit:" + item.Bytes());
+    return true;
+  }
+  void ShowURL(const fw::String& url) override {
+    urls.push_back(url.Bytes());
+    log.push_back("url:" + url.Bytes());
+  }
+  bool Gestalt(std::string_view selector, int32_t& result) override {
+    auto it = gestalt.find(std::string(selector));
+    if (it == gestalt.end()) return false;
+    result = it->second;
+    return true;
+  }
+  fw::String LookupIPAddress(const fw::String& host) override {
+    lookups.push_back(host.Bytes());
+    log.push_back("lookup:" + host.Bytes());
+    auto it = hosts.find(host.Bytes());
+    return it == hosts.end() ? fw::String() : fw::String(it->second);
+  }
+  std::string ExecutablePath() override {
+    return executablePath.empty() ? PosixServices::ExecutablePath() : executablePath;
+  }
+};
+
+/// Installs a fresh FakePlatform and starts the runtime for one test; restores on destruction.
+class PlatformScope {
+ public:
+  PlatformScope();
+  ~PlatformScope();
+  FakePlatform& platform() { return *platform_; }
+  FakePlatform* operator->() { return platform_; }
+
+ private:
+  FakePlatform* platform_;
+};
+
+}  // namespace testing_support
