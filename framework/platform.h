@@ -6,6 +6,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include <sys/socket.h>
 
 #include "framework/text.h"
 
@@ -13,6 +16,12 @@ namespace fw {
 
 class Window;
 class Picture;
+
+/// One address to connect a stream socket to.
+struct SocketAddress {
+  sockaddr_storage storage{};
+  socklen_t length = 0;
+};
 
 /// The machine under the framework. Every call is made on the event-loop thread.
 class Platform {
@@ -46,6 +55,9 @@ class Platform {
   virtual bool Gestalt(std::string_view selector, int32_t& result) = 0;
   /// A synchronous host-name look-up: the first address as text, or the empty text.
   virtual String LookupIPAddress(const String& host) = 0;
+  /// Resolves `host` for a TCP connection to `port`: the addresses to try, in order; none when the
+  /// name cannot be resolved.
+  virtual std::vector<SocketAddress> ResolveStream(const std::string& host, uint16_t port) = 0;
   /// The running executable's path.
   virtual std::string ExecutablePath() = 0;
   /// Checks that `picture.bytes` can be drawn and fills its size; false when it cannot.

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "framework/ui.h"
@@ -99,6 +100,27 @@ String PosixServices::LookupIPAddress(const String& host) {
   }
   String out;
   if (addr && ::inet_ntop(res->ai_family, addr, text, sizeof text)) out = String(text);
+  ::freeaddrinfo(res);
+  return out;
+}
+
+std::vector<SocketAddress> PosixServices::ResolveStream(const std::string& host, uint16_t port) {
+  std::vector<SocketAddress> out;
+  if (host.empty() || host.find('\0') != std::string::npos) return out;
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = AI_ADDRCONFIG | AI_NUMERICSERV;
+  addrinfo* res = nullptr;
+  std::string service = std::to_string(port);
+  if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &res) != 0) return out;
+  for (addrinfo* a = res; a; a = a->ai_next) {
+    if (a->ai_addrlen > sizeof(sockaddr_storage)) continue;
+    SocketAddress sa;
+    std::memcpy(&sa.storage, a->ai_addr, a->ai_addrlen);
+    sa.length = a->ai_addrlen;
+    out.push_back(sa);
+  }
   ::freeaddrinfo(res);
   return out;
 }

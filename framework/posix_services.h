@@ -19,6 +19,7 @@ class PosixServices : public Platform {
   /// Reports 10.4.0: the release whose services this layer provides.
   bool Gestalt(std::string_view selector, int32_t& result) override;
   String LookupIPAddress(const String& host) override;
+  std::vector<SocketAddress> ResolveStream(const std::string& host, uint16_t port) override;
   std::string ExecutablePath() override;
   /// Accepts a PNG whose header block is whole; fills its size.
   bool DecodePicture(Picture& picture) override;

@@ -1,6 +1,10 @@
 // A headless platform for tests: records what the system shows and asks, runs scripted events.
 #pragma once
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <time.h>
+
 #include <deque>
 #include <functional>
 #include <map>
@@ -24,6 +28,8 @@ class FakePlatform : public fw::PosixServices {
   std::string executablePath;            ///< "" means the real one
   std::deque<std::function<void()>> events;  ///< run in order by RunEventLoop
   std::function<void(const std::string&)> onMsgBox;  ///< runs while a box is "open"
+  std::map<std::string, uint16_t> routes;  ///< host -> port on 127.0.0.1; other hosts don't resolve
+  double tickMs = 1000.0 / 60.0;           ///< milliseconds per tick; smaller runs time-outs faster
   int windowsCreated = 0;
   int windowsClosed = 0;
   bool loopQuit = false;
@@ -67,6 +73,26 @@ class FakePlatform : public fw::PosixServices {
     auto it = hosts.find(host.Bytes());
     return it == hosts.end() ? fw::String() : fw::String(it->second);
   }
+  std::vector<fw::SocketAddress> ResolveStream(const std::string& host, uint16_t) override {
+    std::vector<fw::SocketAddress> out;
+    auto it = routes.find(host);
+    if (it == routes.end()) return out;
+    fw::SocketAddress a;
+    auto* in = reinterpret_cast<sockaddr_in*>(&a.storage);
+    in->sin_family = AF_INET;
+    in->sin_port = htons(it->second);
+    in->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.length = sizeof(sockaddr_in);
+    out.push_back(a);
+    return out;
+  }
+  uint64_t Ticks() override {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    double ms = double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1e6;
+    return static_cast<uint64_t>(ms / tickMs);
+  }
+  double MillisecondsPerTick() override { return tickMs; }
   std::string ExecutablePath() override {
     return executablePath.empty() ? PosixServices::ExecutablePath() : executablePath;
   }
