@@ -6,22 +6,24 @@
 /// The menu bar class; its constructor builds the fixed tree.
 class KDMenuBar : public fw::MenuBar {
  public:
-  /// KDMenuBar.__Lookup: the class record, registered on first use.
+  /// The class record, registered on first use.
   static const fw::ClassRecord* Lookup();
-  /// KDMenuBar.__ctblinit: registers the class once; a later call changes nothing.
+  /// Registers the class once; a later call changes nothing.
   static void ctblinit();
-  /// KDMenuBar.__ctbl.
+  /// Same as Lookup; lets shell::Find and RuntimeCheckCast name the class generically.
+  static const fw::ClassRecord* Record() { return Lookup(); }
+  /// The class record; nil until the class is registered.
   static const fw::ClassRecord* ctbl;
   /// The shared instance; nil until the accessor first runs and after shutdown.
   static fw::Ref<KDMenuBar> _implicitInstance;
-  /// KDMenuBar._implicitInstance.__Exit: drops the shared instance.
+  /// Drops the shared instance; module shutdown calls it last.
   static void implicitInstance_Exit();
 
   /// Calls Untitled0 and nothing else.
   void Constructor() override;
-  /// Builds the menu tree.
+  /// Builds the menu tree; only the constructor calls it.
   void Untitled0();
 };
 
-/// KDMenuBar.KDMenuBar: the shared instance, built on first call.
+/// The shared instance, built on first call; the caller gets a reference of its own.
 fw::Ref<KDMenuBar> KDMenuBar_KDMenuBar();

@@ -13,12 +13,12 @@ namespace shell {
 
 /// Settings a control gets in code, after it is registered and before its list is applied.
 struct CodeSettings {
-  std::optional<float> textSize;     ///< TextSize, set first
-  std::optional<uint8_t> textUnit;   ///< TextUnit (FontUnits), set second
+  std::optional<float> textSize{};   ///< TextSize, set first
+  std::optional<uint8_t> textUnit{};  ///< TextUnit (FontUnits), set second
   bool backdrop = false;             ///< Backdrop = the application picture, set third
 };
 
-/// _SetProperties: hands the object and its list to the framework's property setter.
+/// Hands the object and its list to the framework's property setter; its exceptions pass on.
 void SetProperties(fw::PropertyTarget& target, const fw::PropertyList& list);
 
 /// Runs the control-creation sequence for one control of `window`: new control of `cls`,

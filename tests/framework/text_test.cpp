@@ -1,0 +1,67 @@
+// Framework strings count characters, not bytes, and positions are 1-based.
+#include "framework/text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using fw::String;
+
+TEST(Text, LengthCountsCharacters) {
+  EXPECT_EQ(fw::Len(""), 0);
+  EXPECT_EQ(fw::Len("abc"), 3);
+  EXPECT_EQ(fw::Len("é"), 1);                  // two bytes
+  EXPECT_EQ(fw::Len("日本語"), 3);             // nine bytes
+  EXPECT_EQ(fw::Len("\xF0\x9F\x98\x80x"), 2);  // four-byte character, then x
+  EXPECT_EQ(fw::Len(std::string("a\xFF" "b")), 3);  // a stray byte counts as one character
+}
+
+TEST(Text, InStrFindsCharacterPositions) {
+  struct Case {
+    int32_t start;
+    const char* text;
+    const char* find;
+    int32_t want;
+  };
+  const Case cases[] = {
+      {0, "bob@work", "@", 4},  {1, "bob@work", "@", 4},  {5, "bob@work", "@", 0},
+      {0, "bob", "@", 0},       {0, "", "@", 0},          {0, "ä@b", "@", 2},
+      {0, "日本@x", "@", 3},    {0, "x404y", "404", 2},   {0, "40 4", "404", 0},
+      {3, "a.b.c", ".", 4},     {0, "abc", "", 1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(fw::InStr(c.start, c.text, c.find), c.want) << c.text << " / " << c.find;
+  }
+}
+
+TEST(Text, LeftCutsCharacters) {
+  EXPECT_EQ(fw::Left("bob@work", 3), String("bob"));
+  EXPECT_EQ(fw::Left("äöü", 2), String("äö"));
+  EXPECT_EQ(fw::Left("abc", 0), String(""));
+  EXPECT_EQ(fw::Left("abc", -1), String(""));
+  EXPECT_EQ(fw::Left("abc", 10), String("abc"));
+}
+
+TEST(Text, TrimAndLowercase) {
+  EXPECT_EQ(fw::LTrim("  \t a b  "), String("a b  "));
+  EXPECT_EQ(fw::RTrim("  a b \t\r\n"), String("  a b"));
+  EXPECT_EQ(fw::RTrim(fw::LTrim("   ")), String(""));
+  EXPECT_EQ(fw::LTrim("\xC2\xA0x"), String("x"));  // no-break space
+  EXPECT_EQ(fw::Lowercase("Bob.SMITH@Work"), String("bob.smith@work"));
+  EXPECT_EQ(fw::Lowercase("ÄÖÜ ΣΑΣ ДОМ"), String("äöü σασ дом"));
+  EXPECT_EQ(fw::Lowercase(std::string("A\xFFZ")), String(std::string("a\xFFz")));
+}
+
+TEST(Text, StringsShareBytesAndConcatenate) {
+  String a("Version: ");
+  String b = a;
+  EXPECT_EQ(&a.Bytes(), &b.Bytes());
+  EXPECT_EQ(a + "1.0" + " Universal", String("Version: 1.0 Universal"));
+  EXPECT_EQ(fw::Str(-32768), String("-32768"));
+  EXPECT_EQ(fw::Str(0), String("0"));
+  EXPECT_TRUE(String().IsEmpty());
+}
+
+}  // namespace
