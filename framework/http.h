@@ -4,10 +4,16 @@
 // names one, over TLS (SNI, system trust store, chain and host-name checks, TLS 1.2 or later),
 // with the request headers in the order they were set, each once; "Host" is added when sending.
 // Reads the answer until the server closes it. Follows no redirects, retries nothing.
+//
+// Threading: one client is used by one thread at a time (the event-loop thread); Get blocks that
+// thread in Platform::WaitBusy. Failures are kept as values (LastError); nothing is thrown to the
+// caller and nothing is logged. Error texts never carry header values, so a credential handed to
+// SetRequestHeader stays out of them.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -23,14 +29,35 @@ struct HttpAnswer {
   std::string page;
 };
 
-/// Parses raw answer bytes: line end CR LF when present, else LF, else CR; the header block ends
-/// at the first empty line; the status is the second blank-separated field of the first line
-/// (0 when it does not begin with a number); the page is every byte after the empty line.
+/// Parses raw answer bytes. The line end is the first line's own: CR LF, LF or a lone CR (so body
+/// bytes never change how the header block is read); the header block ends at the first empty
+/// line; the status is the second blank- or tab-separated field of the first line read as a
+/// decimal number modulo 2^32 (0 when it does not begin with a digit, or when no header block
+/// ended); the page is every byte after the empty line.
 HttpAnswer ParseHttpAnswer(std::string_view raw);
 
 /// The Base64 form of the text's bytes as one unbroken line (`lineWidth` is accepted and ignored:
 /// the result never holds a line break).
 String EncodeBase64(const String& text, int32_t lineWidth);
+
+/// Why the last request ended the way it did; none of these carries request or answer bytes.
+enum class HttpError {
+  None,            ///< an answer arrived and the server closed the connection
+  BadAddress,      ///< no "://", an empty, unsafe or dot-led host, a bad port or an unsafe path
+  BadHeader,       ///< a stored header name or value that could break the request apart
+  NotResolved,     ///< the host name gave no address
+  ConnectFailed,   ///< no address accepted the connection
+  TlsSetup,        ///< the TLS context or session could not be made
+  TlsHandshake,    ///< the handshake failed (certificate refused included); nothing was sent
+  SendFailed,      ///< the connection broke while the request was being sent
+  ReceiveFailed,   ///< the connection broke while the answer was arriving
+  TimedOut,        ///< no progress within the time-out
+  PageTooLarge,    ///< the page passed kMaxPage; reading stopped there
+  HeaderTooLarge,  ///< the header block passed kMaxHeader without ending
+};
+
+/// A short fixed name for the error ("none", "timed out", ...).
+std::string_view to_string(HttpError error);
 
 /// The framework's HTTP client.
 class HTTPSecureSocket : public Object {
@@ -39,6 +66,8 @@ class HTTPSecureSocket : public Object {
   static constexpr int32_t DefaultPort = 443;
   /// Most page bytes kept; past it the client stops reading and judges what arrived.
   static constexpr std::size_t kMaxPage = 1 << 20;
+  /// Most header-block bytes read while looking for its end; past it the answer counts as none.
+  static constexpr std::size_t kMaxHeader = 1 << 16;
 
   /// HTTPSecureSocket.Constructor: TLS on, port 443, headers "Accept" and "Accept-Language".
   void Constructor();
@@ -46,16 +75,22 @@ class HTTPSecureSocket : public Object {
   void SetSecure(bool secure) { secure_ = secure; }
   /// Sets a request header, replacing an earlier value of that name; an empty value deletes it.
   void SetRequestHeader(const String& name, const String& value);
-  /// Synchronous GET with an inactivity time-out in seconds; gives the page (what arrived) and
-  /// leaves the status code in HTTPStatusCode.
+  /// Synchronous GET with an inactivity time-out in seconds (a value below 0 counts as 0); gives
+  /// the page (what arrived) and leaves the status code in HTTPStatusCode.
   String Get(const String& url, int32_t timeoutSeconds);
   /// The last answer's status code; 0 when no answer came.
   int32_t HTTPStatusCode() const { return status_; }
+  /// Why the last Get ended; HttpError::None before the first.
+  HttpError LastError() const { return error_; }
+  /// The request headers in sending order (without "Host", which Get adds).
+  const std::vector<std::pair<std::string, std::string>>& RequestHeaders() const { return headers_; }
 
  private:
   bool secure_ = true;
+  int32_t port_ = DefaultPort;
   std::vector<std::pair<std::string, std::string>> headers_;
   int32_t status_ = 0;
+  HttpError error_ = HttpError::None;
 };
 
 }  // namespace fw
