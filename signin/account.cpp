@@ -1,0 +1,39 @@
+#include "signin/account.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace signin {
+namespace {
+
+// The rule holds each search position as a signed 16-bit value and tests and cuts with it.
+fw::String CutBefore(const fw::String& text, const fw::String& mark) {
+  const auto position = static_cast<int16_t>(fw::InStr(0, text, mark));
+  return position > 0 ? fw::Left(text, position - 1) : text;
+}
+
+}  // namespace
+
+fw::String AccountName(const fw::String& userText) {
+  fw::String name = fw::Lowercase(fw::RTrim(fw::LTrim(userText)));
+  name = CutBefore(name, "@");
+  return CutBefore(name, ".");
+}
+
+fw::String AccountHost(const fw::String& accountName) {
+  return accountName + fw::String(".") + fw::String(kServiceDomain);
+}
+
+fw::String SecureAddress(const fw::String& accountHost) {
+  return fw::String("https://") + accountHost;
+}
+
+fw::String RequestAddress(const fw::String& accountHost) {
+  return fw::String("http://") + accountHost;
+}
+
+fw::String ControlPageAddress(const fw::String& accountHost) {
+  return fw::String("http://") + accountHost + fw::String("/control");
+}
+
+}  // namespace signin
