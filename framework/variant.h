@@ -32,12 +32,21 @@ enum VarTypeCode : int32_t { kTypeNil = 0, kTypeInteger = 2, kTypeDouble = 5, kT
 
 /// The type code of a Variant (2 for an integer).
 int32_t VarType(const Variant& v);
-/// The Variant as a 32-bit integer (texts are parsed, anything else converted; nil is 0).
+/// The Variant as a 32-bit integer: doubles truncated toward zero and clamped (NaN is 0), True 1,
+/// texts by their leading decimal integer ("  -12abc" is -12, "abc" 0) clamped, nil 0.
 int32_t VariantToInt32(const Variant& v);
-/// The Variant as text (integers in decimal, Booleans as "True"/"False", nil as "").
+/// The Variant as text: integers in decimal, doubles in their shortest round-trip decimal form
+/// ("0.1", "100", "1e+21", "nan", "-inf"), Booleans "True"/"False", nil "".
 String VariantToString(const Variant& v);
 /// StringToVariant.
 inline Variant StringToVariant(const String& s) { return Variant(s); }
+
+/// Raised when an array is indexed outside 0..Ubound.
+class OutOfBoundsException : public UnsupportedOperationException {
+ public:
+  OutOfBoundsException() : UnsupportedOperationException("OutOfBoundsException") {}
+  const char* ClassName() const override { return "OutOfBoundsException"; }
+};
 
 /// A one-dimensional array of Variants indexed from 0.
 class VariantArray : public Object {
@@ -45,17 +54,20 @@ class VariantArray : public Object {
   static const ClassRecord* Record();
   /// Highest index; -1 for an empty array.
   int32_t Ubound() const { return static_cast<int32_t>(items_.size()) - 1; }
+  /// The element at `index`; raises OutOfBoundsException outside 0..Ubound.
   const Variant& Item(int32_t index) const;
-  /// Array.Item.Set; raises OutOfBoundsException-like UnsupportedOperationException past the end.
+  /// Array.Item.Set; raises OutOfBoundsException outside 0..Ubound.
   void SetItem(int32_t index, Variant value);
-  /// CreateArray(1, kind, ubound): one dimension, ubound+1 nil elements.
+  /// CreateArray(1, kind, ubound): one dimension, ubound+1 nil elements (none for -1); raises
+  /// UnsupportedOperationException for an upper bound below -1.
   static Ref<VariantArray> Create(int32_t ubound);
 
  private:
   std::vector<Variant> items_;
 };
 
-/// CreateArray(dimensions, kind, ubound); only one-dimensional arrays exist here.
+/// CreateArray(dimensions, kind, ubound); only one-dimensional arrays exist here, so any other
+/// `dimensions` raises UnsupportedOperationException. `kind` does not matter: elements are Variants.
 Ref<VariantArray> CreateArray(int32_t dimensions, int32_t kind, int32_t ubound);
 
 }  // namespace fw
