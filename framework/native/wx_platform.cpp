@@ -1,0 +1,352 @@
+#include "framework/native/wx_platform.h"
+
+#include <poll.h>
+
+#include <wx/app.h>
+#include <wx/frame.h>
+#include <wx/evtloop.h>
+#include <wx/image.h>
+#include <wx/imagpng.h>
+#include <wx/init.h>
+#include <wx/log.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/mstream.h>
+#include <wx/utils.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/native/wx_backend.h"
+#include "framework/native/wx_window.h"
+#include "framework/posix_services.h"
+#include "framework/runtime.h"
+#include "framework/ui.h"
+
+namespace native {
+namespace detail {
+namespace {
+
+// Event-loop thread only.
+struct BackendState {
+  int inputHold = 0;            // nesting depth of synchronous waits
+  bool quitRequested = false;   // a quit asked for and not yet taken by RunEventLoop
+  bool inMainLoop = false;      // RunEventLoop is inside the toolkit's main loop
+  std::exception_ptr failure;   // first exception thrown by model code from a native event
+};
+
+BackendState& State() {
+  static BackendState state;
+  return state;
+}
+
+void RequestMainLoopExit() noexcept {
+  if (!wxTheApp || !State().inMainLoop) return;
+  // ScheduleExit (not Exit) also ends the main loop while a nested loop runs.
+  if (wxEventLoopBase* loop = wxTheApp->GetMainLoop()) loop->ScheduleExit(0);
+}
+
+// A poll slice: short enough that windows repaint and busy indicators turn smoothly, long
+// enough that an idle wait costs next to nothing.
+constexpr int kSliceMs = 20;
+
+// Pictures larger than this many pixels are refused before decoding.
+constexpr int64_t kMaxPicturePixels = int64_t{1} << 26;
+
+/// Holds user input off for the length of a synchronous wait. Keys and clicks that arrive
+/// meanwhile are dropped (the toolkit would otherwise queue them and replay them afterwards).
+class InputHold {
+ public:
+  InputHold() {
+    // Yielding needs an active loop; a wait may run before the main loop starts.
+    if (!wxEventLoopBase::GetActive()) {
+      ownLoop_ = std::make_unique<wxGUIEventLoop>();
+      activator_ = std::make_unique<wxEventLoopActivator>(ownLoop_.get());
+    }
+    ++State().inputHold;
+  }
+  ~InputHold() {
+    // Everything the toolkit queued during the wait is delivered now, while the hold still
+    // swallows user input: so none of it reaches a control or a later dialog. Menu bars take
+    // clicks without passing them through the toolkit's filter, so they are shut meanwhile.
+    std::vector<wxMenuBar*> shut;
+    for (wxWindow* w : wxTopLevelWindows) {
+      auto* frame = dynamic_cast<wxFrame*>(w);
+      wxMenuBar* bar = frame ? frame->GetMenuBar() : nullptr;
+      if (bar && bar->IsThisEnabled()) {
+        bar->Enable(false);
+        shut.push_back(bar);
+      }
+    }
+    Yield(wxEVT_CATEGORY_ALL);
+    for (wxMenuBar* bar : shut) bar->Enable(true);
+    --State().inputHold;
+    activator_.reset();
+    ownLoop_.reset();
+  }
+  InputHold(const InputHold&) = delete;
+  InputHold& operator=(const InputHold&) = delete;
+
+  /// Repaints windows and lets busy indicators turn; delivers nothing else.
+  void KeepPainting() { Yield(wxEVT_CATEGORY_UI); }
+
+ private:
+  static void Yield(long categories) {
+    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+    if (loop && !loop->IsYielding()) loop->YieldFor(categories);
+  }
+
+  std::unique_ptr<wxGUIEventLoop> ownLoop_;
+  std::unique_ptr<wxEventLoopActivator> activator_;
+};
+
+/// The frame a message box belongs over: the active one, else the newest shown one.
+KdFrame* DialogParent() {
+  if (wxWindow* active = wxGetActiveWindow()) {
+    auto* top = dynamic_cast<KdFrame*>(wxGetTopLevelParent(active));
+    if (top && top->IsShown()) return top;
+  }
+  std::vector<fw::Ref<fw::Window>> windows = fw::OpenWindows();
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+    auto* frame = dynamic_cast<KdFrame*>((*it)->peer);
+    if (frame && frame->IsShown()) return frame;
+  }
+  return nullptr;
+}
+
+class KdApp : public wxApp {
+ public:
+  bool OnInit() override {
+    // No command-line parsing: the arguments belong to the launcher (and to test runners).
+    SetExitOnFrameDelete(false);  // the model decides when the application ends
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+    return true;
+  }
+
+  int FilterEvent(wxEvent& event) override {
+    if (InputHeld() && event.GetEventCategory() == wxEVT_CATEGORY_USER_INPUT) {
+      return Event_Processed;  // handled: neither wx nor the native widget acts on it
+    }
+    return Event_Skip;
+  }
+
+  bool OnExceptionInMainLoop() override {
+    HandlerFailed(std::current_exception());
+    return true;  // the failure has asked the main loop to end
+  }
+};
+
+class WxPlatform final : public fw::PosixServices {
+ public:
+  void RunEventLoop() override {
+    BackendState& s = State();
+    RethrowFailure();
+    if (s.quitRequested) {
+      s.quitRequested = false;
+      return;
+    }
+    struct InMainLoop {
+      explicit InMainLoop(BackendState& st) : s(st) { s.inMainLoop = true; }
+      ~InMainLoop() { s.inMainLoop = false; }
+      BackendState& s;
+    } inside(s);
+    wxTheApp->MainLoop();
+    s.quitRequested = false;
+    RethrowFailure();
+  }
+
+  void QuitEventLoop() override {
+    State().quitRequested = true;
+    RequestMainLoopExit();
+  }
+
+  void WindowCreated(fw::Window& window) override {
+    if (dynamic_cast<KdFrame*>(window.peer)) return;
+    new KdFrame(window);  // owned by wxWidgets; becomes window.peer
+  }
+
+  void WindowClosed(fw::Window& window) override {
+    if (auto* frame = dynamic_cast<KdFrame*>(window.peer)) {
+      frame->Detach();
+      frame->Hide();
+      frame->Destroy();  // deferred: the close may come from one of the frame's own events
+    }
+  }
+
+  void MsgBox(const fw::String& text) override {
+    // An alert without a title of its own, as the framework's message boxes have: its text says
+    // it all, and it is not mistaken for the window it belongs over.
+    wxMessageDialog dialog(DialogParent(), LineFeeds(ToWx(text)), wxString(), wxOK | wxCENTRE);
+    dialog.ShowModal();
+  }
+
+  void Beep() override { wxBell(); }
+
+  bool EditCommand(const fw::String& itemName) override { return RunEditCommand(itemName.Bytes()); }
+
+  short WaitBusy(int fd, short events, int timeoutMs) override {
+    if (!wxTheApp) return PosixServices::WaitBusy(fd, events, timeoutMs);
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    auto elapsedMs = [&] {
+      return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    };
+    InputHold hold;
+    pollfd p{fd, events, 0};
+    for (;;) {
+      hold.KeepPainting();
+      long long slice = kSliceMs;
+      if (timeoutMs >= 0) slice = std::clamp<long long>(timeoutMs - elapsedMs(), 0, kSliceMs);
+      p.revents = 0;
+      int r = ::poll(&p, 1, static_cast<int>(slice));
+      if (r > 0) return p.revents;
+      if (r < 0 && errno != EINTR) return 0;
+      if (timeoutMs >= 0 && elapsedMs() >= timeoutMs) return 0;
+    }
+  }
+
+  bool DecodePicture(fw::Picture& picture) override {
+    const int32_t oldWidth = picture.width, oldHeight = picture.height;
+    auto refuse = [&] {
+      picture.width = oldWidth;
+      picture.height = oldHeight;
+      return false;
+    };
+    // The header check first, so that a huge declared size is refused before any allocation.
+    if (!PosixServices::DecodePicture(picture)) return refuse();
+    if (int64_t{picture.width} * picture.height > kMaxPicturePixels) return refuse();
+    wxLogNull quiet;
+    wxMemoryInputStream in(picture.bytes.data(), picture.bytes.size());
+    wxImage image;
+    if (!image.LoadFile(in, wxBITMAP_TYPE_PNG) || !image.IsOk()) return refuse();
+    picture.width = image.GetWidth();
+    picture.height = image.GetHeight();
+    return true;
+  }
+
+ private:
+  static void RethrowFailure() {
+    if (std::exception_ptr failure = std::exchange(State().failure, nullptr)) {
+      std::rethrow_exception(failure);
+    }
+  }
+};
+
+void AssertToStderr(const wxString& file, int line, const wxString& func, const wxString& cond,
+                    const wxString& msg) {
+  std::fprintf(stderr, "wxWidgets assertion \"%s\" failed in %s (%s:%d): %s\n",
+               static_cast<const char*>(cond.utf8_str()), static_cast<const char*>(func.utf8_str()),
+               static_cast<const char*>(file.utf8_str()), line,
+               static_cast<const char*>(msg.utf8_str()));
+}
+
+}  // namespace
+
+bool InputHeld() { return State().inputHold > 0; }
+
+void HandlerFailed(std::exception_ptr e) noexcept {
+  BackendState& s = State();
+  if (!s.failure) s.failure = std::move(e);
+  RequestMainLoopExit();
+}
+
+wxString ToWx(const fw::String& s) {
+  const std::string& b = s.Bytes();
+  if (b.empty()) return wxString();
+  wxString fast = wxString::FromUTF8(b.data(), b.size());
+  if (!fast.empty()) return fast;
+  // Malformed UTF-8: decode what is valid, one U+FFFD for each byte that is not.
+  std::wstring out;
+  out.reserve(b.size());
+  std::size_t i = 0;
+  while (i < b.size()) {
+    const auto c = static_cast<unsigned char>(b[i]);
+    std::size_t n = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+    uint32_t cp = n == 1 ? c : n == 2 ? (c & 0x1Fu) : n == 3 ? (c & 0x0Fu) : (c & 0x07u);
+    bool ok = n != 0 && i + n <= b.size();
+    for (std::size_t k = 1; ok && k < n; ++k) {
+      const auto cc = static_cast<unsigned char>(b[i + k]);
+      ok = (cc & 0xC0) == 0x80;
+      cp = (cp << 6) | (cc & 0x3Fu);
+    }
+    static constexpr uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+    ok = ok && cp >= kMin[n] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+    if (!ok) {
+      out.push_back(static_cast<wchar_t>(0xFFFD));
+      ++i;
+      continue;
+    }
+    out.push_back(static_cast<wchar_t>(cp));
+    i += n;
+  }
+  return wxString(out);
+}
+
+fw::String FromWx(const wxString& s) {
+  const wxScopedCharBuffer utf8 = s.utf8_str();
+  return fw::String(std::string_view(utf8.data(), utf8.length()));
+}
+
+wxString LineFeeds(const wxString& s) {
+  wxString out = s;
+  out.Replace("\r\n", "\n");
+  out.Replace("\r", "\n");
+  return out;
+}
+
+}  // namespace detail
+
+void InstallWxPlatform(int argc, char** argv) {
+  // wxEntryStart keeps a reference to the count for the life of the application.
+  static int s_argc;
+  static char s_name[] = "keldara-launcher";
+  static char* s_fallback[] = {s_name, nullptr};
+  if (argc < 1 || !argv || !argv[0]) {
+    argc = 1;
+    argv = s_fallback;
+  }
+  s_argc = argc;
+  wxSetAssertHandler(detail::AssertToStderr);
+  wxApp::SetInstance(new detail::KdApp);
+  if (!wxEntryStart(s_argc, argv)) {
+    throw std::runtime_error("cannot start the graphical interface (is DISPLAY set?)");
+  }
+  if (!wxTheApp->CallOnInit()) {
+    wxEntryCleanup();
+    throw std::runtime_error("cannot start the graphical interface");
+  }
+  // Toolkit messages go to standard error, never into dialogs of their own.
+  delete wxLog::SetActiveTarget(new wxLogStderr);
+  fw::SetPlatform(std::make_unique<detail::WxPlatform>());
+}
+
+void UninstallWxPlatform() {
+  if (!wxTheApp) return;
+  wxWindowList windows = wxTopLevelWindows;
+  for (wxWindow* w : windows) {
+    if (auto* frame = dynamic_cast<detail::KdFrame*>(w)) frame->Detach();
+    w->Destroy();
+  }
+  if (fw::HasPlatform() && dynamic_cast<detail::WxPlatform*>(&fw::CurrentPlatform())) {
+    fw::SetPlatform(nullptr);
+  }
+  detail::State() = detail::BackendState{};
+  wxTheApp->OnExit();
+  wxEntryCleanup();
+}
+
+}  // namespace native
+
+#if defined(__SANITIZE_ADDRESS__)
+// The font library keeps its caches for the life of the process; leak checks of any program that
+// shows windows must not count them.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+#endif

@@ -1,0 +1,138 @@
+// The synchronous wait, the event loop's end and failures escaping it.
+#include <poll.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <wx/button.h>
+#include <wx/menu.h>
+#include <wx/textctrl.h>
+
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+
+#include "framework/platform.h"
+#include "tests/display/display_support.h"
+
+namespace display_test {
+namespace {
+
+using WaitTest = DisplayTest;
+
+/// Both ends of a pipe, closed at scope end.
+struct Pipe {
+  int fds[2] = {-1, -1};
+  Pipe() { EXPECT_EQ(::pipe(fds), 0); }
+  ~Pipe() {
+    ::close(fds[0]);
+    ::close(fds[1]);
+  }
+};
+
+double CpuSeconds() {
+  rusage u{};
+  ::getrusage(RUSAGE_SELF, &u);
+  return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+TEST_F(WaitTest, IdlePipeTimesOutWhileWindowsRepaintAtLittleCost) {
+  auto s = OpenSignIn(/*wheelShown=*/true);
+  wxWindow* canvas = NativeOf(*s->canvas);
+  auto paints = std::make_shared<int>(0);
+  canvas->Bind(wxEVT_PAINT, [paints](wxPaintEvent& e) {
+    ++*paints;
+    e.Skip();
+  });
+  Pipe pipe;
+  canvas->Refresh();
+  const auto start = std::chrono::steady_clock::now();
+  const double cpuStart = CpuSeconds();
+  EXPECT_EQ(fw::CurrentPlatform().WaitBusy(pipe.fds[0], POLLIN, 500), 0);
+  const double cpu = CpuSeconds() - cpuStart;
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_GE(ms, 500);
+  EXPECT_LT(ms, 2000);
+  EXPECT_GT(*paints, 0) << "no repaint during the wait";
+  EXPECT_LT(cpu, 0.4) << "the wait should sleep, not spin";
+
+  // Readiness ends the wait at once and gives the poll flags.
+  ASSERT_EQ(::write(pipe.fds[1], "x", 1), 1);
+  const auto readyStart = std::chrono::steady_clock::now();
+  EXPECT_EQ(fw::CurrentPlatform().WaitBusy(pipe.fds[0], POLLIN, 5000) & POLLIN, POLLIN);
+  EXPECT_LT(std::chrono::steady_clock::now() - readyStart, std::chrono::seconds(1));
+}
+
+TEST_F(WaitTest, InputMadeDuringAWaitIsDroppedNotReplayed) {
+  auto s = OpenSignIn();
+  s->connect->SetEnabled(true);
+  auto* user = dynamic_cast<wxTextCtrl*>(NativeOf(*s->user));
+  ASSERT_TRUE(FocusInto(*s->window, user));
+  wxFrame* frame = FrameOf(*s->window);
+  auto opens = std::make_shared<int>(0);
+  frame->Bind(wxEVT_MENU_OPEN, [opens](wxMenuEvent& e) {
+    ++*opens;
+    e.Skip();
+  });
+  Pipe pipe;
+  wxUIActionSimulator sim;
+  // The simulator delivers what is pending when it moves the pointer: so the move comes first,
+  // and the keys and the click on the menu bar reach the process only once the wait runs.
+  wxMenuBar* bar = frame->GetMenuBar();
+  sim.MouseMove(bar->GetScreenPosition() + wxPoint(15, bar->GetSize().y / 2));
+  sim.Text("abc");
+  sim.Char(WXK_RETURN);
+  sim.Char(WXK_ESCAPE);
+  sim.MouseClick();
+  ASSERT_EQ(user->GetValue(), "");
+  ASSERT_EQ(*opens, 0);
+  {
+    fw::BusyScope handlerRunning;
+    fw::CurrentPlatform().WaitBusy(pipe.fds[0], POLLIN, 400);
+  }
+  sim.Text("z");  // after the wait, input flows again
+  ASSERT_TRUE(PumpUntil([&] { return s->user->TextValue() == fw::String("z"); }))
+      << "field shows \"" << user->GetValue() << "\"; menus opened: " << *opens;
+  PumpFor(100);
+  EXPECT_EQ(user->GetValue(), "z");
+  EXPECT_EQ(s->connects, 0);
+  EXPECT_EQ(s->cancels, 0);
+  EXPECT_EQ(*opens, 0) << "a click on the menu bar during the wait opened a menu";
+}
+
+TEST_F(WaitTest, QuitFromAHandlerEndsTheLoopOnceTheHandlerReturns) {
+  auto s = OpenSignIn();
+  bool handlerFinished = false;
+  s->cancel->InstallEventHandler("Action", VoidHandler([&] {
+                                   fw::Quit(0);
+                                   handlerFinished = true;
+                                 }));
+  wxButton* cancel = dynamic_cast<wxButton*>(NativeOf(*s->cancel));
+  wxTheApp->CallAfter([cancel] {
+    wxCommandEvent press(wxEVT_BUTTON, cancel->GetId());
+    press.SetEventObject(cancel);
+    cancel->ProcessWindowEvent(press);
+  });
+  fw::RuntimeRun();
+  EXPECT_TRUE(handlerFinished);
+  EXPECT_TRUE(fw::Quitting());
+}
+
+TEST_F(WaitTest, ExceptionFromAHandlerLeavesTheEventLoop) {
+  auto s = OpenSignIn();
+  s->cancel->InstallEventHandler("Action", VoidHandler([] { throw fw::NilObjectException(); }));
+  wxButton* cancel = dynamic_cast<wxButton*>(NativeOf(*s->cancel));
+  wxTheApp->CallAfter([cancel] {
+    wxCommandEvent press(wxEVT_BUTTON, cancel->GetId());
+    press.SetEventObject(cancel);
+    cancel->ProcessWindowEvent(press);
+  });
+  EXPECT_THROW(fw::CurrentPlatform().RunEventLoop(), fw::NilObjectException);
+  // The next run is not poisoned by it.
+  wxTheApp->CallAfter([] { fw::CurrentPlatform().QuitEventLoop(); });
+  EXPECT_NO_THROW(fw::CurrentPlatform().RunEventLoop());
+}
+
+}  // namespace
+}  // namespace display_test
