@@ -646,6 +646,7 @@ const ClassRecord* HTTPSecureSocket::Record() {
   static const ClassRecord* slot = nullptr;
   if (!slot) {
     ClassRecord spec;
+    spec.base = Object::Record();
     spec.name = "HTTPSecureSocket";
     spec.allocate = []() -> Ref<Object> { return MakeObject<HTTPSecureSocket>(slot); };
     RuntimeNewClass(slot, std::move(spec));

@@ -23,6 +23,16 @@ const ClassRecord* RuntimeNewClass(const ClassRecord*& slot, ClassRecord spec) {
   return slot;
 }
 
+const ClassRecord* Object::Record() {
+  static const ClassRecord* slot = nullptr;
+  if (!slot) {
+    ClassRecord spec;
+    spec.name = "Object";
+    RuntimeNewClass(slot, std::move(spec));
+  }
+  return slot;
+}
+
 Ref<Object> RuntimeNewObject(const ClassRecord* cls) {
   if (!cls || !cls->allocate) return nullptr;
   Ref<Object> obj = cls->allocate();

@@ -49,6 +49,8 @@ class Object : public std::enable_shared_from_this<Object> {
   Object& operator=(const Object&) = delete;
   virtual ~Object() = default;
 
+  /// The root class record, "Object".
+  static const ClassRecord* Record();
   /// The class record the object was made from (nil before RuntimeNewObject stamps it).
   const ClassRecord* Class() const { return class_; }
 

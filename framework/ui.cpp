@@ -23,15 +23,7 @@ const ClassRecord* Register(const ClassRecord*& slot, const char* name, const Cl
   return RuntimeNewClass(slot, std::move(spec));
 }
 
-const ClassRecord* ObjectRecord() {
-  static const ClassRecord* slot = nullptr;
-  if (!slot) {
-    ClassRecord spec;
-    spec.name = "Object";
-    RuntimeNewClass(slot, std::move(spec));
-  }
-  return slot;
-}
+const ClassRecord* ObjectRecord() { return Object::Record(); }
 
 }  // namespace
 
@@ -342,7 +334,11 @@ void TextField::SetText(const String& t) { Set("Text", t); }
 void TextField::UserEdit(const String& t) {
   String before = TextValue();
   if (t == before) return;
-  undo_.push_back(before);
+  // A masked field keeps no earlier texts: what was typed there is not kept around to be undone.
+  if (!Bool("Password")) {
+    if (undo_.size() == kUndoDepth) undo_.erase(undo_.begin());
+    undo_.push_back(before);
+  }
   Set("Text", t);
 }
 

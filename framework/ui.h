@@ -231,7 +231,10 @@ class TextField : public RectControl {
   String TextValue() const { return Text("Text"); }
   /// Sets the text; raises TextChange when it differs. Program changes are not undoable.
   void SetText(const String& t);
-  /// An edit by the user (typing, pasting, cutting, deleting): undoable, raises TextChange.
+  /// Most user edits that Undo can take back.
+  static constexpr std::size_t kUndoDepth = 100;
+  /// An edit by the user (typing, pasting, cutting, deleting): undoable unless the field is a
+  /// password field; raises TextChange.
   void UserEdit(const String& t);
   /// Takes back the last user edit; false when there is none.
   bool Undo();

@@ -27,6 +27,6 @@ fw::Ref<fw::Picture> Keldarafinal_128x128() {
 
 namespace shell {
 
-void ResetPictureCache() { gPictureInitialised = false; }
+void ResetPictureCacheForTesting() { gPictureInitialised = false; }
 
 }  // namespace shell

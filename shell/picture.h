@@ -10,6 +10,6 @@ fw::Ref<fw::Picture> Keldarafinal_128x128();
 namespace shell {
 
 /// Forgets the cached picture so that the next call loads afresh; for tests only.
-void ResetPictureCache();
+void ResetPictureCacheForTesting();
 
 }  // namespace shell

@@ -62,14 +62,15 @@ wxFont MakeFont(const FontKey& k) {
     wxFont named = font;
     if (named.SetFaceName(ToWx(fw::String(k.face)))) font = named;
   }
-  if (k.size > 0) {
-    // Sizes count in the unit in which controls are placed: a point is one pixel, so that text
-    // keeps its proportion to the layout whatever the screen's resolution.
-    double pixels = k.size;
-    if (k.unit == 3) pixels = k.size * 72.0;         // inches
-    if (k.unit == 4) pixels = k.size * 72.0 / 25.4;  // millimetres
-    font.SetFractionalPointSize(std::clamp(pixels, 1.0, 1000.0) * 72.0 / ScreenPpi());
-  }
+  // Sizes count in the unit in which controls are placed: a point is one pixel, so that text
+  // keeps its proportion to the layout whatever the screen's resolution. Size 0 is the
+  // framework's default, 12 pixels: the density the window layouts are drawn for (the desktop's
+  // own default would clip single-line labels such as the About window's product line).
+  constexpr double kDefaultPixels = 12.0;
+  double pixels = k.size > 0 ? k.size : kDefaultPixels;
+  if (k.size > 0 && k.unit == 3) pixels = k.size * 72.0;         // inches
+  if (k.size > 0 && k.unit == 4) pixels = k.size * 72.0 / 25.4;  // millimetres
+  font.SetFractionalPointSize(std::clamp(pixels, 1.0, 1000.0) * 72.0 / ScreenPpi());
   if (k.bold) font.MakeBold();
   if (k.italic) font.MakeItalic();
   if (k.underline) font.MakeUnderlined();

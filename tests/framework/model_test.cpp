@@ -126,6 +126,27 @@ TEST(Model, TextChangeOnEveryChangeAndUndoWalksBack) {
   EXPECT_EQ(changes, 5);
 }
 
+TEST(Model, UndoIsBoundedAndPasswordFieldsKeepNoHistory) {
+  auto field = fw::RuntimeCheckCast<fw::TextField>(fw::RuntimeNewObject(fw::TextField::Record()),
+                                                   fw::TextField::Record());
+  for (std::size_t i = 1; i <= fw::TextField::kUndoDepth + 20; ++i) {
+    field->UserEdit(std::string(i, 'x'));
+  }
+  std::size_t undone = 0;
+  while (field->Undo()) ++undone;
+  EXPECT_EQ(undone, fw::TextField::kUndoDepth);
+  EXPECT_EQ(fw::Len(field->TextValue()), 20);
+
+  auto secret = fw::RuntimeCheckCast<fw::TextField>(fw::RuntimeNewObject(fw::TextField::Record()),
+                                                    fw::TextField::Record());
+  secret->Set("Password", true);
+  secret->UserEdit("hunter2");
+  secret->UserEdit("hunter22");
+  EXPECT_FALSE(secret->CanUndo());
+  EXPECT_FALSE(secret->Undo());
+  EXPECT_EQ(secret->TextValue(), fw::String("hunter22"));
+}
+
 TEST(Model, CheckBoxValueIsNewStateWhenActionRuns) {
   auto box = fw::RuntimeCheckCast<fw::CheckBox>(fw::RuntimeNewObject(fw::CheckBox::Record()),
                                                 fw::CheckBox::Record());

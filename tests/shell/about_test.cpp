@@ -16,14 +16,14 @@ using shell_test::AppFolder;
 class AboutTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    shell::ResetPictureCache();
+    shell::ResetPictureCacheForTesting();
     folder_.InstallPicture();
     folder_.SetShortVersion("1.0");
     app_ = fw::RuntimeCheckCast<Keldara>(fw::RuntimeNewObject(Keldara::Lookup()), Keldara::Lookup());
     ASSERT_TRUE(app_);
     fw::RuntimeRegisterAppObject(app_);
   }
-  void TearDown() override { shell::ResetPictureCache(); }
+  void TearDown() override { shell::ResetPictureCacheForTesting(); }
 
   // A plain framework window standing in for any other open window.
   static fw::Ref<fw::Window> OpenPlainWindow() {
@@ -133,8 +133,8 @@ TEST_F(AboutTest, VersionLineSurroundsTheShortVersionWithOneSpaceEachSide) {
 
 class PictureTest : public ::testing::Test {
  protected:
-  void SetUp() override { shell::ResetPictureCache(); }
-  void TearDown() override { shell::ResetPictureCache(); }
+  void SetUp() override { shell::ResetPictureCacheForTesting(); }
+  void TearDown() override { shell::ResetPictureCacheForTesting(); }
   testing_support::PlatformScope scope_;
   AppFolder folder_{scope_.platform()};
 };

@@ -79,11 +79,11 @@ class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     seen = Seen{};
-    shell::ResetPictureCache();
+    shell::ResetPictureCacheForTesting();
     folder_.InstallPicture();
     folder_.SetShortVersion("1.0");
   }
-  void TearDown() override { shell::ResetPictureCache(); }
+  void TearDown() override { shell::ResetPictureCacheForTesting(); }
   testing_support::FakePlatform& platform() { return scope_.platform(); }
 
   testing_support::PlatformScope scope_;

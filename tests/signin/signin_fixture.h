@@ -41,7 +41,7 @@ class SignInTest : public ::testing::Test {
   ~SignInTest() override {
     window_.reset();
     KDMenuBar::implicitInstance_Exit();
-    shell::ResetPictureCache();
+    shell::ResetPictureCacheForTesting();
     std::error_code ec;
     fs::remove_all(root_, ec);
   }
