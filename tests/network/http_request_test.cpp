@@ -21,10 +21,9 @@ struct WireCase {
   std::string account;
   std::string password;
   std::string base64;  // independently computed
-  std::string host = {};
-void PrintTo(const WireCase& c, std::ostream* os) { *os << c.name; }
-  // the account host, when the account name cannot make one
+  std::string host = {};  // the account host, when the account name cannot make one
 };
+void PrintTo(const WireCase& c, std::ostream* os) { *os << c.name; }
 
 class SignInWire : public NetworkTest, public ::testing::WithParamInterface<WireCase> {};
 
