@@ -372,11 +372,11 @@ class Exchange {
   bool ConnectNext() {
     while (next_ < addresses_.size()) {
       const SocketAddress& a = addresses_[next_++];
-      fd_ = SocketFd(::socket(a.storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+      fd_ = SocketFd(::socket(reinterpret_cast<const sockaddr*>(a.storage)->sa_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
       if (!fd_) continue;
       int r;
       do {
-        r = ::connect(fd_.get(), reinterpret_cast<const sockaddr*>(&a.storage), a.length);
+        r = ::connect(fd_.get(), reinterpret_cast<const sockaddr*>(a.storage), a.length);
       } while (r != 0 && errno == EINTR);
       if (r == 0 || errno == EINPROGRESS) {
         phase_ = Phase::Connecting;
@@ -645,13 +645,19 @@ std::string_view to_string(HttpError error) {
 const ClassRecord* HTTPSecureSocket::Record() {
   static const ClassRecord* slot = nullptr;
   if (!slot) {
-    ClassRecord spec;
-    spec.base = Object::Record();
-    spec.name = "HTTPSecureSocket";
-    spec.allocate = []() -> Ref<Object> { return MakeObject<HTTPSecureSocket>(slot); };
-    RuntimeNewClass(slot, std::move(spec));
+    ClassRecord record;
+    record.base = Object::Record();
+    record.name = "HTTPSecureSocket";
+    record.allocate = []() -> Ref<Object> { return MakeObject<HTTPSecureSocket>(slot); };
+    RuntimeNewClass(slot, std::move(record));
   }
   return slot;
+}
+
+HTTPSecureSocket::~HTTPSecureSocket() {
+  for (auto& [name, value] : headers_) {
+    if (!value.empty()) OPENSSL_cleanse(value.data(), value.size());
+  }
 }
 
 void HTTPSecureSocket::Constructor() {

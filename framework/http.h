@@ -69,6 +69,10 @@ class HTTPSecureSocket : public Object {
   /// Most header-block bytes read while looking for its end; past it the answer counts as none.
   static constexpr std::size_t kMaxHeader = 1 << 16;
 
+  HTTPSecureSocket() = default;
+  /// Wipes the stored header values: the Authorization header carries the credential.
+  ~HTTPSecureSocket() override;
+
   /// HTTPSecureSocket.Constructor: TLS on, port 443, headers "Accept" and "Accept-Language".
   void Constructor();
   /// SSLSocket.Secure.Set.

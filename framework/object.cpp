@@ -9,26 +9,26 @@ bool ClassRecord::IsA(const ClassRecord* other) const {
   return false;
 }
 
-const ClassRecord* RuntimeNewClass(const ClassRecord*& slot, ClassRecord spec) {
+const ClassRecord* RuntimeNewClass(const ClassRecord*& slot, ClassRecord record) {
   if (slot) return slot;
-  if (spec.base) {
+  if (record.base) {
     // The table of operations starts with the base's, unchanged.
-    std::vector<std::string> ops = spec.base->operations;
-    ops.insert(ops.end(), spec.operations.begin(), spec.operations.end());
-    spec.operations = std::move(ops);
-    if (!spec.allocate) spec.allocate = nullptr;
+    std::vector<std::string> ops = record.base->operations;
+    ops.insert(ops.end(), record.operations.begin(), record.operations.end());
+    record.operations = std::move(ops);
+    if (!record.allocate) record.allocate = nullptr;
   }
   // Class records live for the whole process.
-  slot = new ClassRecord(std::move(spec));
+  slot = new ClassRecord(std::move(record));
   return slot;
 }
 
 const ClassRecord* Object::Record() {
   static const ClassRecord* slot = nullptr;
   if (!slot) {
-    ClassRecord spec;
-    spec.name = "Object";
-    RuntimeNewClass(slot, std::move(spec));
+    ClassRecord record;
+    record.name = "Object";
+    RuntimeNewClass(slot, std::move(record));
   }
   return slot;
 }

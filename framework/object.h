@@ -39,7 +39,7 @@ struct ClassRecord {
 };
 
 /// Registers a class into `slot` once; a later call with the slot already set changes nothing.
-const ClassRecord* RuntimeNewClass(const ClassRecord*& slot, ClassRecord spec);
+const ClassRecord* RuntimeNewClass(const ClassRecord*& slot, ClassRecord record);
 
 /// Every object of the framework: windows, controls, menu items, pictures, delegates, sockets.
 class Object : public std::enable_shared_from_this<Object> {

@@ -8,8 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include <sys/socket.h>
-
 #include "framework/text.h"
 
 namespace fw {
@@ -17,10 +15,11 @@ namespace fw {
 class Window;
 class Picture;
 
-/// One address to connect a stream socket to.
+/// One address to connect a stream socket to: the bytes of a socket address (as large and aligned
+/// as the system's largest) and how many of them are used.
 struct SocketAddress {
-  sockaddr_storage storage{};
-  socklen_t length = 0;
+  alignas(8) unsigned char storage[128] = {};
+  uint32_t length = 0;
 };
 
 /// The machine under the framework. Every call is made on the event-loop thread.

@@ -115,9 +115,10 @@ std::vector<SocketAddress> PosixServices::ResolveStream(const std::string& host,
   std::string service = std::to_string(port);
   if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &res) != 0) return out;
   for (addrinfo* a = res; a; a = a->ai_next) {
-    if (a->ai_addrlen > sizeof(sockaddr_storage)) continue;
     SocketAddress sa;
-    std::memcpy(&sa.storage, a->ai_addr, a->ai_addrlen);
+    static_assert(sizeof(sa.storage) >= sizeof(sockaddr_storage));
+    if (a->ai_addrlen > sizeof(sa.storage)) continue;
+    std::memcpy(sa.storage, a->ai_addr, a->ai_addrlen);
     sa.length = a->ai_addrlen;
     out.push_back(sa);
   }

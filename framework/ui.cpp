@@ -13,14 +13,14 @@ namespace {
 
 template <class T, bool Instantiable = true>
 const ClassRecord* Register(const ClassRecord*& slot, const char* name, const ClassRecord* base) {
-  ClassRecord spec;
-  spec.name = name;
-  spec.base = base;
+  ClassRecord record;
+  record.name = name;
+  record.base = base;
   if constexpr (Instantiable) {
     // The allocator is looked up again through the slot so each object carries this record.
-    spec.allocate = [&slot]() -> Ref<Object> { return MakeObject<T>(slot); };
+    record.allocate = [&slot]() -> Ref<Object> { return MakeObject<T>(slot); };
   }
-  return RuntimeNewClass(slot, std::move(spec));
+  return RuntimeNewClass(slot, std::move(record));
 }
 
 const ClassRecord* ObjectRecord() { return Object::Record(); }
@@ -225,12 +225,12 @@ Ref<RectControl> RectControl::ParentControl() const {
 }
 
 void RectControl::InstallEventHandler(std::string_view event, Ref<Delegate> handler) {
-  for (const EventSpec& spec : Events()) {
-    if (spec.name != event) continue;
+  for (const EventSignature& ev : Events()) {
+    if (ev.name != event) continue;
     if (!handler) RaiseNilObjectException();
-    if (handler->Signature() != spec.signature) {
+    if (handler->Signature() != ev.signature) {
       throw UnsupportedOperationException("handler " + handler->Signature() + " does not match " +
-                                          std::string(event) + std::string(spec.signature));
+                                          std::string(event) + std::string(ev.signature));
     }
     handlers_.insert_or_assign(std::string(event), std::move(handler));
     return;
@@ -286,7 +286,7 @@ std::string_view StaticText::PropertyNameOf(std::string_view key) const {
   return key == "Multiline" ? std::string_view("MultiLine") : key;
 }
 
-std::vector<EventSpec> StaticText::Events() const {
+std::vector<EventSignature> StaticText::Events() const {
   return {{"MouseEnter", kSigVoid}, {"MouseExit", kSigVoid}, {"MouseDown", kSigInt32Int32Boolean}};
 }
 
@@ -319,7 +319,7 @@ TextField::TextField() {
   FW_DECLARE_TEXT_STYLE();
 }
 
-std::vector<EventSpec> TextField::Events() const { return {{"TextChange", kSigVoid}}; }
+std::vector<EventSignature> TextField::Events() const { return {{"TextChange", kSigVoid}}; }
 
 void TextField::Changed() {
   RectControl::Changed();
@@ -363,7 +363,7 @@ PushButton::PushButton() {
   FW_DECLARE_TEXT_STYLE();
 }
 
-std::vector<EventSpec> PushButton::Events() const { return {{"Action", kSigVoid}}; }
+std::vector<EventSignature> PushButton::Events() const { return {{"Action", kSigVoid}}; }
 
 void PushButton::Push() {
   if (!Enabled() || !Visible()) return;
@@ -409,7 +409,7 @@ CheckBox::CheckBox() {
   FW_DECLARE_TEXT_STYLE();
 }
 
-std::vector<EventSpec> CheckBox::Events() const { return {{"Action", kSigVoid}}; }
+std::vector<EventSignature> CheckBox::Events() const { return {{"Action", kSigVoid}}; }
 
 void CheckBox::Click() {
   if (!Enabled() || !Visible()) return;
@@ -573,17 +573,17 @@ Ref<PushButton> Window::CancelButton() const {
 const ClassRecord* Application::Record() {
   static const ClassRecord* slot = nullptr;
   if (!slot) {
-    ClassRecord spec;
-    spec.name = "Application";
-    spec.base = ObjectRecord();
-    spec.operations = {"NewDocument",          "OpenDocument",        "DoEvents",
+    ClassRecord record;
+    record.name = "Application";
+    record.base = ObjectRecord();
+    record.operations = {"NewDocument",          "OpenDocument",        "DoEvents",
                        "_AddMenuHandler",      "_AddPollableObject",  "_RemovePollableObject",
                        "AddTrayItem",          "RemoveTrayItem",      "YieldToNextThread",
                        "SleepCurrentThread",   "_DoSingleEvent",      "_EnableMenuItems",
                        "_CallOpen",            "_HandleMenuCommand",  "_LoadPictureFromBundle",
                        "_LoadBundleSound",     "__DependencyList"};
-    spec.allocate = [] { return MakeObject<Application>(slot); };
-    RuntimeNewClass(slot, std::move(spec));
+    record.allocate = [] { return MakeObject<Application>(slot); };
+    RuntimeNewClass(slot, std::move(record));
   }
   return slot;
 }

@@ -110,7 +110,7 @@ Ref<FolderItem> GetApplicationBundleResources();
 enum class MouseCursor : uint8_t { Inherit, StandardPointer, FingerPointer };
 
 /// One event a control class raises, with the signature its handlers must have.
-struct EventSpec {
+struct EventSignature {
   std::string_view name;
   std::string_view signature;
 };
@@ -173,7 +173,7 @@ class RectControl : public Object, public PropertyBag {
   Ref<RectControl> ParentControl() const;
 
   /// The events this class raises.
-  virtual std::vector<EventSpec> Events() const { return {}; }
+  virtual std::vector<EventSignature> Events() const { return {}; }
   /// Binds `handler` to the named event; raises UnsupportedOperationException for an event the
   /// class does not raise or a handler whose signature differs.
   void InstallEventHandler(std::string_view event, Ref<Delegate> handler);
@@ -213,7 +213,7 @@ class StaticText : public RectControl {
   void SetText(const String& t) { Set("Text", t); }
   void SetTextColor(Color c) { Set("TextColor", c); }
   void SetUnderline(bool u) { Set("Underline", u); }
-  std::vector<EventSpec> Events() const override;
+  std::vector<EventSignature> Events() const override;
   /// Pointer entered, left, or pressed at (x, y); MouseDown gives the handler's result.
   void MouseEnter();
   void MouseExit();
@@ -239,7 +239,7 @@ class TextField : public RectControl {
   /// Takes back the last user edit; false when there is none.
   bool Undo();
   bool CanUndo() const { return !undo_.empty(); }
-  std::vector<EventSpec> Events() const override;
+  std::vector<EventSignature> Events() const override;
 
  private:
   void Changed() override;
@@ -254,7 +254,7 @@ class PushButton : public RectControl {
   PushButton();
   String Caption() const { return Text("Caption"); }
   void SetCaption(const String& c) { Set("Caption", c); }
-  std::vector<EventSpec> Events() const override;
+  std::vector<EventSignature> Events() const override;
   /// A press: raises Action when the button is enabled and visible.
   void Push();
 };
@@ -285,7 +285,7 @@ class CheckBox : public RectControl {
   CheckBox();
   bool Value() const { return Bool("Value"); }
   void SetValue(bool v) { Set("Value", v); }
-  std::vector<EventSpec> Events() const override;
+  std::vector<EventSignature> Events() const override;
   /// A click by the user: toggles Value, then raises Action (when enabled and visible).
   void Click();
 };

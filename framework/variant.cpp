@@ -91,10 +91,10 @@ String VariantToString(const Variant& v) {
 const ClassRecord* VariantArray::Record() {
   static const ClassRecord* slot = nullptr;
   if (!slot) {
-    ClassRecord spec;
-    spec.name = "Array";
-    spec.allocate = []() -> Ref<Object> { return MakeObject<VariantArray>(slot); };
-    RuntimeNewClass(slot, std::move(spec));
+    ClassRecord record;
+    record.name = "Array";
+    record.allocate = []() -> Ref<Object> { return MakeObject<VariantArray>(slot); };
+    RuntimeNewClass(slot, std::move(record));
   }
   return slot;
 }

@@ -12,13 +12,13 @@ void AboutWindow::ctblinit() {
   fw::ClassRecord def;
   def.name = "AboutWindow.AboutWindow";
   def.base = fw::Window::Record();
-  def.operations = {"Layout", "CreateControls", "_CreateControls0", "Event_Open"};
+  def.operations = {"Layout", "CreateControls", "CreateControls0", "Event_Open"};
   def.attributes = {
       {"", "", "__Scope", "Public"},
       {"Layout", "%%", "__Scope", "Public"},
       {"CreateControls", "%%", "__Scope", "Public"},
-      {"_CreateControls0", "%%", "__Scope", "Public"},
-      {"_CreateControls0", "%%", "Hidden", ""},
+      {"CreateControls0", "%%", "__Scope", "Public"},
+      {"CreateControls0", "%%", "Hidden", ""},
       {"Event_Open", "%%", "__Scope", "Public"},
       {"Canvas1", "Canvas", "__Scope", "Public"},
       {"StaticText1", "StaticText", "__Scope", "Public"},

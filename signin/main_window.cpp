@@ -73,23 +73,23 @@ constexpr shell::CodeSettings kTextUnit{.textUnit = 0};
 
 void MainWindow::ctblinit() {
   if (ctbl) return;
-  fw::ClassRecord spec;
-  spec.name = std::string(kClassName);
-  spec.base = fw::Window::Record();
-  spec.implicitInstance = true;
-  spec.attributes.push_back({"", "", "__Scope", "Public"});
+  fw::ClassRecord record;
+  record.name = std::string(kClassName);
+  record.base = fw::Window::Record();
+  record.implicitInstance = true;
+  record.attributes.push_back({"", "", "__Scope", "Public"});
   for (const MethodEntry& m : kMethods) {
-    spec.operations.emplace_back(m.name);
-    spec.attributes.push_back({std::string(m.name), std::string(m.signature), "__Scope", "Public"});
+    record.operations.emplace_back(m.name);
+    record.attributes.push_back({std::string(m.name), std::string(m.signature), "__Scope", "Public"});
     if (m.name == "CreateControls0") {
-      spec.attributes.push_back({std::string(m.name), std::string(m.signature), "Hidden", ""});
+      record.attributes.push_back({std::string(m.name), std::string(m.signature), "Hidden", ""});
     }
   }
   for (const MethodEntry& c : kControls) {
-    spec.attributes.push_back({std::string(c.name), std::string(c.signature), "__Scope", "Public"});
+    record.attributes.push_back({std::string(c.name), std::string(c.signature), "__Scope", "Public"});
   }
-  spec.allocate = [] { return fw::MakeObject<MainWindow>(MainWindow::ctbl); };
-  fw::RuntimeNewClass(ctbl, std::move(spec));
+  record.allocate = [] { return fw::MakeObject<MainWindow>(MainWindow::ctbl); };
+  fw::RuntimeNewClass(ctbl, std::move(record));
 }
 
 const fw::ClassRecord* MainWindow::Lookup() {

@@ -1,4 +1,4 @@
-// Shared pieces of the wxWidgets backend: input hold, failure hand-over, text and colour
+// Shared parts of the wxWidgets backend: input hold, failure hand-over, text and colour
 // conversion, and the Edit commands. Used only inside framework/native.
 #pragma once
 

@@ -41,18 +41,18 @@ wxString MenuLabel(const fw::String& text) {
 
 /// The toolkit's accelerator text for a shortcut such as "Cmd+Z" (Cmd is this platform's command
 /// key, Ctrl); empty for no shortcut or one that cannot be bound.
-wxString AccelText(const std::string& spec) {
-  if (spec.empty()) return wxString();
+wxString AccelText(const std::string& shortcut) {
+  if (shortcut.empty()) return wxString();
   std::vector<std::string> parts;
   std::size_t start = 0;
   for (;;) {
-    std::size_t plus = spec.find('+', start);
+    std::size_t plus = shortcut.find('+', start);
     // A "+" at the very end is the key itself ("Cmd++").
-    if (plus == std::string::npos || plus + 1 == spec.size()) {
-      parts.push_back(spec.substr(start));
+    if (plus == std::string::npos || plus + 1 == shortcut.size()) {
+      parts.push_back(shortcut.substr(start));
       break;
     }
-    parts.push_back(spec.substr(start, plus - start));
+    parts.push_back(shortcut.substr(start, plus - start));
     start = plus + 1;
   }
   std::string key = parts.back();

@@ -13,12 +13,12 @@ class ProbeWindow : public fw::Window {
  public:
   static const fw::ClassRecord* Record() {
     static const fw::ClassRecord* slot = nullptr;
-    fw::ClassRecord spec;
-    spec.name = "ProbeWindow.ProbeWindow";
-    spec.base = fw::Window::Record();
-    spec.implicitInstance = true;
-    spec.allocate = [] { return fw::MakeObject<ProbeWindow>(slot); };
-    return fw::RuntimeNewClass(slot, std::move(spec));
+    fw::ClassRecord record;
+    record.name = "ProbeWindow.ProbeWindow";
+    record.base = fw::Window::Record();
+    record.implicitInstance = true;
+    record.allocate = [] { return fw::MakeObject<ProbeWindow>(slot); };
+    return fw::RuntimeNewClass(slot, std::move(record));
   }
   std::vector<std::string> events;
   void Layout() override { events.push_back("Layout"); }

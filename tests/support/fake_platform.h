@@ -78,7 +78,7 @@ class FakePlatform : public fw::PosixServices {
     auto it = routes.find(host);
     if (it == routes.end()) return out;
     fw::SocketAddress a;
-    auto* in = reinterpret_cast<sockaddr_in*>(&a.storage);
+    auto* in = reinterpret_cast<sockaddr_in*>(a.storage);
     in->sin_family = AF_INET;
     in->sin_port = htons(it->second);
     in->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
