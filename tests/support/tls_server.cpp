@@ -237,8 +237,7 @@ AnswerScript& AnswerScript::Send(std::string bytes) {
   Step s;
   s.kind = Step::Kind::Send;
   s.bytes = std::move(bytes);
-  steps_.push_back(std::move(s));
-  return *this;
+  return Add(std::move(s));
 }
 
 AnswerScript& AnswerScript::Drip(const std::string& bytes, std::size_t chunkSize, milliseconds gap) {
@@ -254,23 +253,25 @@ AnswerScript& AnswerScript::Pause(milliseconds duration) {
   Step s;
   s.kind = Step::Kind::Pause;
   s.duration = duration;
-  steps_.push_back(std::move(s));
-  return *this;
+  return Add(std::move(s));
 }
 
 AnswerScript& AnswerScript::Flood(uint64_t count) {
   Step s;
   s.kind = Step::Kind::Flood;
   s.count = count;
-  steps_.push_back(std::move(s));
-  return *this;
+  return Add(std::move(s));
 }
 
 AnswerScript& AnswerScript::HoldOpen(milliseconds limit) {
   Step s;
   s.kind = Step::Kind::HoldOpen;
   s.duration = limit;
-  steps_.push_back(std::move(s));
+  return Add(std::move(s));
+}
+
+AnswerScript& AnswerScript::Add(Step step) {
+  steps_.push_back(std::move(step));
   return *this;
 }
 

@@ -105,6 +105,7 @@ class AnswerScript {
   bool readsRequest() const { return readsRequest_; }
 
  private:
+  AnswerScript& Add(Step step);
   std::vector<Step> steps_;
   bool readsRequest_ = true;
 };
