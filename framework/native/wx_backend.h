@@ -1,20 +1,51 @@
 // Shared parts of the wxWidgets backend: input hold, failure hand-over, text and colour
-// conversion, and the Edit commands. Used only inside framework/native.
+// conversion, the display connection, busy wheels, decoded pictures and the Edit commands. Used
+// only inside framework/native; everything here runs on the event-loop thread.
 #pragma once
 
+#include <wx/bitmap.h>
 #include <wx/colour.h>
+#include <wx/image.h>
 #include <wx/string.h>
 
+#include <chrono>
 #include <exception>
 #include <string>
 
 #include "framework/plist.h"
 #include "framework/text.h"
+#include "framework/ui.h"
 
 namespace native::detail {
 
+
 /// Whether a synchronous wait is running; user input is dropped while it is.
 bool InputHeld();
+
+/// The display connection's file descriptor, readable when the display server has sent
+/// something; -1 when the display is not an X server.
+int DisplayConnectionFd();
+/// Whether events have been read from the display connection and not yet handled.
+bool DisplayEventsQueued();
+/// Sends every request buffered for the display server now.
+void FlushDisplay();
+
+using WheelClock = std::chrono::steady_clock;
+/// Advances every shown busy wheel whose step is due (it repaints at the next yield); gives when
+/// the next step is due, or WheelClock::time_point::max() when no wheel is shown.
+WheelClock::time_point TurnWheels(WheelClock::time_point now);
+/// Starts or stops the wheels' own timers: they turn the wheels except while a synchronous wait
+/// (which yields no timer events) turns them itself.
+void SyncWheelTimers();
+
+/// Keeps `image`, decoded when `picture` was checked, so that the picture is not decoded again
+/// when it is first drawn. Kept only while the picture lives and its bytes are unchanged.
+void KeepDecodedPicture(const fw::Picture& picture, const wxImage& image);
+/// The bitmap that draws `picture`: the kept one when there is one, else decoded now; an
+/// invalid bitmap when the bytes cannot be decoded.
+wxBitmap PictureBitmap(const fw::Ref<fw::Picture>& picture);
+/// Drops every kept picture; called before the toolkit shuts down.
+void ForgetDecodedPictures();
 
 /// Records an exception that model code threw from a native event and asks the main loop to end;
 /// RunEventLoop rethrows the first one recorded. Only the first is kept.

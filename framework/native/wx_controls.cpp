@@ -1,11 +1,13 @@
 #include "framework/native/wx_controls.h"
 
-#include <wx/activityindicator.h>
+#include <gtk/gtk.h>
+
 #include <wx/bitmap.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/dcclient.h>
 #include <wx/gdicmn.h>
+#include <wx/graphics.h>
 #include <wx/image.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
@@ -13,10 +15,19 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <numbers>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "framework/native/wx_backend.h"
 #include "framework/native/wx_window.h"
@@ -93,13 +104,48 @@ long FieldAlignStyle(int32_t align) {
   }
 }
 
-wxBitmap DecodeBitmap(const fw::Ref<fw::Picture>& picture) {
-  if (!picture || picture->bytes.empty()) return wxBitmap();
-  wxLogNull quiet;
-  wxMemoryInputStream in(picture->bytes.data(), picture->bytes.size());
-  wxImage image;
-  if (!image.LoadFile(in, wxBITMAP_TYPE_PNG) || !image.IsOk()) return wxBitmap();
-  return wxBitmap(image);
+// ---- Decoded pictures ---------------------------------------------------------------------------
+
+// Pictures larger than this many pixels are decoded again when drawn rather than kept meanwhile.
+constexpr int64_t kMaxKeptPixels = int64_t{1} << 20;
+
+/// A picture's decoded form, kept from its check to its drawing and from then on.
+struct KeptPicture {
+  std::weak_ptr<const fw::Object> owner;  // expired once the picture is gone
+  const fw::Picture* picture = nullptr;
+  std::size_t size = 0;  // of the bytes decoded: a change of the bytes drops the entry
+  std::size_t hash = 0;
+  wxImage image;    // until first drawn
+  wxBitmap bitmap;  // from then on
+};
+
+std::vector<KeptPicture>& KeptPictures() {
+  static std::vector<KeptPicture> kept;
+  return kept;
+}
+
+std::size_t BytesHash(const fw::Picture& p) { return std::hash<std::string_view>{}(p.bytes); }
+
+/// The live entry for `picture` whose bytes are still the ones decoded; drops expired entries.
+KeptPicture* FindKept(const fw::Picture& picture) {
+  std::vector<KeptPicture>& kept = KeptPictures();
+  std::erase_if(kept, [](const KeptPicture& k) { return k.owner.expired(); });
+  for (KeptPicture& k : kept) {
+    if (k.picture != &picture) continue;
+    if (k.size == picture.bytes.size() && k.hash == BytesHash(picture)) return &k;
+    k.owner.reset();  // the bytes changed since: decoded afresh
+    return nullptr;
+  }
+  return nullptr;
+}
+
+KeptPicture* Keep(const fw::Picture& picture) {
+  std::weak_ptr<const fw::Object> owner = picture.weak_from_this();
+  if (owner.expired()) return nullptr;  // not shared: its identity can't be followed
+  KeptPicture* k = FindKept(picture);
+  if (!k) k = &KeptPictures().emplace_back();
+  *k = KeptPicture{std::move(owner), &picture, picture.bytes.size(), BytesHash(picture), {}, {}};
+  return k;
 }
 
 // ---- The control classes ------------------------------------------------------------------------
@@ -353,12 +399,20 @@ class KdCanvas : public wxWindow, public ControlPeer {
   wxWindow* AsContainer() override { return this; }
   bool AcceptsFocus() const override { return acceptFocus_; }
 
+  /// Paints what the canvas shows at `origin` (in its coordinates) at the DC's origin: so that
+  /// a control lying over the canvas can draw the canvas beneath itself.
+  void PaintBackdrop(wxDC& dc, wxPoint origin) {
+    dc.SetBackground(wxBrush(GetParent()->GetBackgroundColour()));
+    dc.Clear();
+    if (bitmap_.IsOk()) dc.DrawBitmap(bitmap_, -origin.x, -origin.y, true);
+  }
+
  private:
   void SyncOwn(fw::RectControl& m) override {
     auto& c = static_cast<fw::Canvas&>(m);
     if (c.Backdrop() != picture_) {
-      picture_ = c.Backdrop();  // held, so that the cache can't outlive the picture's identity
-      bitmap_ = DecodeBitmap(picture_);
+      picture_ = c.Backdrop();  // held, so that the bitmap can't outlive the picture's identity
+      bitmap_ = PictureBitmap(picture_);
       Refresh();
     }
     acceptFocus_ = c.Bool("AcceptFocus");
@@ -366,9 +420,7 @@ class KdCanvas : public wxWindow, public ControlPeer {
 
   void OnPaint(wxPaintEvent&) {
     wxPaintDC dc(this);
-    dc.SetBackground(wxBrush(GetParent()->GetBackgroundColour()));
-    dc.Clear();
-    if (bitmap_.IsOk()) dc.DrawBitmap(bitmap_, 0, 0, true);
+    PaintBackdrop(dc, wxPoint(0, 0));
   }
 
   fw::Ref<fw::Picture> picture_;
@@ -376,23 +428,124 @@ class KdCanvas : public wxWindow, public ControlPeer {
   bool acceptFocus_ = false;
 };
 
-class KdWheel : public wxActivityIndicator, public ControlPeer {
+// ---- The busy wheel -----------------------------------------------------------------------------
+
+constexpr int kSpokes = 12;
+// One step: a turn in 1.2 seconds, as a classic busy wheel turns.
+constexpr auto kWheelStep = std::chrono::milliseconds(100);
+// A step this close to due is taken at once, so that a timer's jitter does not skip a step.
+constexpr auto kWheelSlack = std::chrono::milliseconds(15);
+
+class KdWheel;
+
+/// Every wheel that exists, in creation order.
+std::vector<KdWheel*>& LiveWheels() {
+  static std::vector<KdWheel*> wheels;
+  return wheels;
+}
+
+/// A busy wheel drawn here: twelve spokes whose shades fade behind the leading one, which moves
+/// on one spoke a step while the wheel is shown. It lies over its parent canvas's picture and
+/// draws that picture beneath itself. A hidden wheel costs nothing.
+class KdWheel : public wxWindow, public ControlPeer {
  public:
   KdWheel(KdFrame& frame, wxWindow* parent, const wxRect& r, const fw::Ref<fw::ProgressWheel>& model,
           const fw::Ref<fw::RectControl>& np)
-      : ControlPeer(frame, model, np) {
-    Create(parent, wxID_ANY, r.GetPosition(), r.GetSize());
+      : ControlPeer(frame, model, np), timer_(*this) {
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Create(parent, wxID_ANY, r.GetPosition(), r.GetSize(), wxBORDER_NONE);
+    Bind(wxEVT_PAINT, &KdWheel::OnPaint, this);
+    // Assistive technology sees a busy animation, as it does the toolkit's own spinner.
+    if (GtkWidget* widget = GetHandle()) {
+      atk_object_set_role(gtk_widget_get_accessible(widget), ATK_ROLE_ANIMATION);
+    }
+    LiveWheels().push_back(this);
+  }
+  ~KdWheel() override {
+    timer_.Stop();
+    std::erase(LiveWheels(), this);
   }
   wxWindow& Native() override { return *this; }
   bool AcceptsFocus() const override { return false; }
   bool HonoursEnabled() const override { return false; }
+  void GTKHandleRealized() override {
+    wxWindow::GTKHandleRealized();
+    // A window of its own on the display: each step then repaints the wheel alone, not every
+    // control of the frame that lies around it.
+    if (GdkWindow* window = GTKGetDrawingWindow()) gdk_window_ensure_native(window);
+  }
+
+  /// Takes the step that is due at `now`, if any; gives when the next one is due.
+  WheelClock::time_point Turn(WheelClock::time_point now) {
+    if (!turning_) return WheelClock::time_point::max();
+    if (now + kWheelSlack >= due_) {
+      lead_ = (lead_ + 1) % kSpokes;
+      due_ = now + kWheelStep;
+      Refresh();
+    }
+    return due_;
+  }
+
+  /// The timer runs while the wheel turns, except during a synchronous wait.
+  void SyncTimer() {
+    const bool run = turning_ && !InputHeld();
+    if (run && !timer_.IsRunning()) {
+      timer_.Start(static_cast<int>(kWheelStep.count()));
+    } else if (!run && timer_.IsRunning()) {
+      timer_.Stop();
+    }
+  }
 
  private:
+  class StepTimer : public wxTimer {
+   public:
+    explicit StepTimer(KdWheel& wheel) : wheel_(wheel) {}
+    void Notify() override { wheel_.Turn(WheelClock::now()); }
+
+   private:
+    KdWheel& wheel_;
+  };
+
   void SyncOwn(fw::RectControl&) override {
-    // It turns while shown; a hidden wheel costs nothing.
-    if (IsShown() && !IsRunning()) Start();
-    if (!IsShown() && IsRunning()) Stop();
+    const bool turning = IsShown();
+    if (turning == turning_) return;
+    turning_ = turning;
+    due_ = WheelClock::now() + kWheelStep;
+    SyncTimer();
   }
+
+  void OnPaint(wxPaintEvent&) {
+    wxPaintDC dc(this);
+    if (auto* canvas = dynamic_cast<KdCanvas*>(GetParent())) {
+      canvas->PaintBackdrop(dc, GetPosition());
+    } else {
+      dc.SetBackground(wxBrush(GetParent()->GetBackgroundColour()));
+      dc.Clear();
+    }
+    std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(dc));
+    if (!gc) return;
+    const wxSize size = GetClientSize();
+    const double cx = size.x / 2.0, cy = size.y / 2.0;
+    const double outer = std::max(1.0, std::min(size.x, size.y) / 2.0 - 1.0);
+    const double inner = outer * 0.45;
+    const double width = std::max(1.0, outer * 0.28);
+    for (int i = 0; i < kSpokes; ++i) {
+      const int behind = (lead_ - i + kSpokes) % kSpokes;  // 0: the leading spoke
+      const double shade = 1.0 - 0.8 * behind / (kSpokes - 1);
+      const double angle = 2 * std::numbers::pi * i / kSpokes - std::numbers::pi / 2;
+      const double dx = std::cos(angle), dy = std::sin(angle);
+      gc->SetPen(gc->CreatePen(
+          wxGraphicsPenInfo(wxColour(48, 48, 48, static_cast<unsigned char>(255 * shade)))
+              .Width(width)
+              .Cap(wxCAP_ROUND)));
+      gc->StrokeLine(cx + dx * inner, cy + dy * inner, cx + dx * outer, cy + dy * outer);
+    }
+  }
+
+  StepTimer timer_;
+  bool turning_ = false;
+  int lead_ = 0;
+  WheelClock::time_point due_{};
 };
 
 }  // namespace
@@ -455,7 +608,8 @@ void ControlPeer::SyncCommon(fw::RectControl& m) {
 }
 
 void ControlPeer::SyncFont(const fw::RectControl& m, wxWindow& target) {
-  if (!m.Has("TextFont")) return;
+  // A hidden control gets its font when it is shown: Sync runs again then.
+  if (!m.Has("TextFont") || shown_ != 1) return;
   FontKey k;
   k.face = m.Text("TextFont").Bytes();
   if (k.face.empty()) k.face = "System";
@@ -512,6 +666,43 @@ ControlPeer* CreateControlPeer(KdFrame& frame, wxWindow* parent,
   peer->Sync();
   return peer;
 }
+
+WheelClock::time_point TurnWheels(WheelClock::time_point now) {
+  WheelClock::time_point next = WheelClock::time_point::max();
+  for (KdWheel* w : LiveWheels()) next = std::min(next, w->Turn(now));
+  return next;
+}
+
+void SyncWheelTimers() {
+  for (KdWheel* w : LiveWheels()) w->SyncTimer();
+}
+
+void KeepDecodedPicture(const fw::Picture& picture, const wxImage& image) {
+  if (!image.IsOk() || int64_t{image.GetWidth()} * image.GetHeight() > kMaxKeptPixels) return;
+  if (KeptPicture* k = Keep(picture)) k->image = image;
+}
+
+wxBitmap PictureBitmap(const fw::Ref<fw::Picture>& picture) {
+  if (!picture || picture->bytes.empty()) return wxBitmap();
+  if (KeptPicture* k = FindKept(*picture)) {
+    if (!k->bitmap.IsOk() && k->image.IsOk()) {
+      k->bitmap = wxBitmap(k->image);
+      k->image = wxImage();
+    }
+    if (k->bitmap.IsOk()) return k->bitmap;
+  }
+  wxLogNull quiet;
+  wxMemoryInputStream in(picture->bytes.data(), picture->bytes.size());
+  wxImage image;
+  if (!image.LoadFile(in, wxBITMAP_TYPE_PNG) || !image.IsOk()) return wxBitmap();
+  wxBitmap bitmap(image);
+  if (int64_t{image.GetWidth()} * image.GetHeight() <= kMaxKeptPixels) {
+    if (KeptPicture* k = Keep(*picture)) k->bitmap = bitmap;
+  }
+  return bitmap;
+}
+
+void ForgetDecodedPictures() { KeptPictures().clear(); }
 
 namespace {
 

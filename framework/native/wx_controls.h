@@ -48,7 +48,8 @@ class ControlPeer : public fw::Peer {
  protected:
   /// Applies the class's own properties.
   virtual void SyncOwn(fw::RectControl& m) = 0;
-  /// Applies TextFont, TextSize/TextUnit, Bold, Italic and Underline to `target`.
+  /// Applies TextFont, TextSize/TextUnit, Bold, Italic and Underline to `target`, once the
+  /// control is shown.
   void SyncFont(const fw::RectControl& m, wxWindow& target);
   /// Applies a colour to `target`'s text (or background); the colour `theme` stands for the
   /// theme's own, so that black text and white fields follow a dark theme. `applied` caches it.

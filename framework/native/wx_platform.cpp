@@ -1,5 +1,6 @@
 #include "framework/native/wx_platform.h"
 
+#include <pango/pangocairo.h>
 #include <poll.h>
 
 #include <wx/app.h>
@@ -54,9 +55,12 @@ void RequestMainLoopExit() noexcept {
   if (wxEventLoopBase* loop = wxTheApp->GetMainLoop()) loop->ScheduleExit(0);
 }
 
-// A poll slice: short enough that windows repaint and busy indicators turn smoothly, long
-// enough that an idle wait costs next to nothing.
-constexpr int kSliceMs = 20;
+// The longest a wait sleeps between yields when nothing else wakes it: the toolkit's own timers
+// (a caret's blink, a button's transition) advance at least this often.
+constexpr auto kMaxSleep = std::chrono::milliseconds(100);
+// After display input the wait yields once more a frame later: the toolkit may have put a
+// repaint off to its next frame.
+constexpr auto kFrame = std::chrono::milliseconds(20);
 
 // Pictures larger than this many pixels are refused before decoding.
 constexpr int64_t kMaxPicturePixels = int64_t{1} << 26;
@@ -72,6 +76,7 @@ class InputHold {
       activator_ = std::make_unique<wxEventLoopActivator>(ownLoop_.get());
     }
     ++State().inputHold;
+    SyncWheelTimers();  // the wait turns the wheels itself
   }
   ~InputHold() {
     // Everything the toolkit queued during the wait is delivered now, while the hold still
@@ -89,6 +94,7 @@ class InputHold {
     Yield(wxEVT_CATEGORY_ALL);
     for (wxMenuBar* bar : shut) bar->Enable(true);
     --State().inputHold;
+    SyncWheelTimers();
     activator_.reset();
     ownLoop_.reset();
   }
@@ -97,11 +103,15 @@ class InputHold {
 
   /// Repaints windows and lets busy indicators turn; delivers nothing else.
   void KeepPainting() { Yield(wxEVT_CATEGORY_UI); }
+  /// Whether KeepPainting reaches the toolkit: not when the wait runs inside a yield.
+  static bool CanYield() {
+    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+    return loop && !loop->IsYielding();
+  }
 
  private:
   static void Yield(long categories) {
-    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-    if (loop && !loop->IsYielding()) loop->YieldFor(categories);
+    if (CanYield()) wxEventLoopBase::GetActive()->YieldFor(categories);
   }
 
   std::unique_ptr<wxGUIEventLoop> ownLoop_;
@@ -194,22 +204,41 @@ class WxPlatform final : public fw::PosixServices {
 
   short WaitBusy(int fd, short events, int timeoutMs) override {
     if (!wxTheApp) return PosixServices::WaitBusy(fd, events, timeoutMs);
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
-    auto elapsedMs = [&] {
-      return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    };
+    using Clock = WheelClock;
+    const Clock::time_point deadline = timeoutMs >= 0
+                                           ? Clock::now() + std::chrono::milliseconds(timeoutMs)
+                                           : Clock::time_point::max();
     InputHold hold;
-    pollfd p{fd, events, 0};
+    // Sleeps until the socket is ready, the display sends something, a wheel's step is due or
+    // the time is up; each wake turns the wheels and yields to the toolkit once.
+    pollfd p[2] = {{fd, events, 0}, {DisplayConnectionFd(), POLLIN, 0}};
+    // Display input that no yield would take in would wake the wait over and over.
+    nfds_t count = p[1].fd >= 0 && InputHold::CanYield() ? 2 : 1;
+    Clock::time_point followUp = Clock::time_point::max();
     for (;;) {
+      const Clock::time_point step = TurnWheels(Clock::now());
       hold.KeepPainting();
-      long long slice = kSliceMs;
-      if (timeoutMs >= 0) slice = std::clamp<long long>(timeoutMs - elapsedMs(), 0, kSliceMs);
-      p.revents = 0;
-      int r = ::poll(&p, 1, static_cast<int>(slice));
-      if (r > 0) return p.revents;
+      const Clock::time_point now = Clock::now();
+      Clock::time_point wake = std::min({deadline, step, followUp, now + kMaxSleep});
+      followUp = Clock::time_point::max();
+      // A round trip since the yield may have read events off the connection: they wait in
+      // memory, where poll does not see them.
+      if (count == 2 && DisplayEventsQueued()) wake = now;
+      const auto sleepMs =
+          wake <= now ? 0
+                      : std::chrono::ceil<std::chrono::milliseconds>(wake - now).count();
+      p[0].revents = p[1].revents = 0;
+      const int r = ::poll(p, count, static_cast<int>(sleepMs));
       if (r < 0 && errno != EINTR) return 0;
-      if (timeoutMs >= 0 && elapsedMs() >= timeoutMs) return 0;
+      if (r > 0 && p[0].revents) return p[0].revents;
+      if (r > 0 && count == 2 && p[1].revents) {
+        if (p[1].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+          count = 1;  // the display is gone: only the time wakes the wait from now on
+        } else {
+          followUp = Clock::now() + kFrame;
+        }
+      }
+      if (Clock::now() >= deadline) return 0;
     }
   }
 
@@ -229,6 +258,7 @@ class WxPlatform final : public fw::PosixServices {
     if (!image.LoadFile(in, wxBITMAP_TYPE_PNG) || !image.IsOk()) return refuse();
     picture.width = image.GetWidth();
     picture.height = image.GetHeight();
+    KeepDecodedPicture(picture, image);  // drawn from this decode, not a second one
     return true;
   }
 
@@ -319,6 +349,9 @@ void InstallWxPlatform(int argc, char** argv) {
   if (!wxEntryStart(s_argc, argv)) {
     throw std::runtime_error("cannot start the graphical interface (is DISPLAY set?)");
   }
+  // The toolkit's font map, made now: it loads the font configuration on a thread of its own
+  // while the first window is built, instead of when that window first measures its text.
+  pango_cairo_font_map_get_default();
   if (!wxTheApp->CallOnInit()) {
     wxEntryCleanup();
     throw std::runtime_error("cannot start the graphical interface");
@@ -339,6 +372,7 @@ void UninstallWxPlatform() {
     fw::SetPlatform(nullptr);
   }
   detail::State() = detail::BackendState{};
+  detail::ForgetDecodedPictures();
   wxTheApp->OnExit();
   wxEntryCleanup();
 }

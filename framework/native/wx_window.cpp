@@ -169,6 +169,8 @@ void KdFrame::Sync() {
       placed_ = true;
       Show();
       Raise();
+      // Mapped now, not when the loop next runs: the window's Open handler may wait meanwhile.
+      FlushDisplay();
     } else {
       Hide();
     }

@@ -1,4 +1,5 @@
-// The synchronous wait, the event loop's end and failures escaping it.
+// The synchronous wait, the busy wheel, the event loop's end and failures escaping it.
+#include <gtk/gtk.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -62,6 +63,35 @@ TEST_F(WaitTest, IdlePipeTimesOutWhileWindowsRepaintAtLittleCost) {
   const auto readyStart = std::chrono::steady_clock::now();
   EXPECT_EQ(fw::CurrentPlatform().WaitBusy(pipe.fds[0], POLLIN, 5000) & POLLIN, POLLIN);
   EXPECT_LT(std::chrono::steady_clock::now() - readyStart, std::chrono::seconds(1));
+}
+
+TEST_F(WaitTest, WheelTurnsDuringAWaitAndBetweenWaitsAndRestsWhenHidden) {
+  auto s = OpenSignIn(/*wheelShown=*/true);
+  wxWindow* wheel = NativeOf(*s->wheel);
+  ASSERT_NE(wheel, nullptr);
+  // Assistive technology (and the end-to-end suite) finds it as a busy animation.
+  EXPECT_EQ(atk_object_get_role(gtk_widget_get_accessible(wheel->GetHandle())), ATK_ROLE_ANIMATION);
+  auto paints = std::make_shared<int>(0);
+  wheel->Bind(wxEVT_PAINT, [paints](wxPaintEvent& e) {
+    ++*paints;
+    e.Skip();
+  });
+  PumpFor(100);
+  Pipe pipe;
+  // During a wait the loop yields no timer events: the wait itself turns the wheel.
+  *paints = 0;
+  EXPECT_EQ(fw::CurrentPlatform().WaitBusy(pipe.fds[0], POLLIN, 700), 0);
+  EXPECT_GE(*paints, 3) << "the wheel stands still during a wait";
+  // Outside a wait (a message box's loop, say) its timer turns it.
+  *paints = 0;
+  PumpFor(700);
+  EXPECT_GE(*paints, 3) << "the wheel stands still between waits";
+  s->wheel->SetVisible(false);
+  PumpFor(50);
+  *paints = 0;
+  PumpFor(400);
+  EXPECT_EQ(fw::CurrentPlatform().WaitBusy(pipe.fds[0], POLLIN, 300), 0);
+  EXPECT_EQ(*paints, 0) << "a hidden wheel still turns";
 }
 
 TEST_F(WaitTest, InputMadeDuringAWaitIsDroppedNotReplayed) {

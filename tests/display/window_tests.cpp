@@ -122,6 +122,28 @@ TEST_F(WindowTest, AboutStyleFrameHasNoMinimiseAndBreaksLabelLinesAtCarriageRetu
   EXPECT_NEAR(label->GetFont().GetFractionalPointSize() * wxGetDisplayPPI().y / 72.0, 11.0, 0.05);
 }
 
+TEST_F(WindowTest, HiddenLabelTakesItsFontWhenShown) {
+  fw::Ref<fw::StaticText> note;
+  auto w = OpenWindow([&](TestWindow& win) {
+    note = AddControl<fw::StaticText>(win, "StaticText1", 20, 20, 200, 24,
+                                      {{"Text", fw::String("Shown later")}, {"Visible", false}});
+    note->SetTextSize(11);
+  });
+  wxStaticText* label = nullptr;
+  for (wxWindow* child : NativeOf(*note)->GetChildren()) {
+    if (auto* t = dynamic_cast<wxStaticText*>(child)) label = t;
+  }
+  ASSERT_NE(label, nullptr);
+  auto pixels = [&] { return label->GetFont().GetFractionalPointSize() * wxGetDisplayPPI().y / 72.0; };
+  note->SetVisible(true);
+  EXPECT_NEAR(pixels(), 11.0, 0.05);
+  // A size given while hidden again reaches it too.
+  note->SetVisible(false);
+  note->SetTextSize(14);
+  note->SetVisible(true);
+  EXPECT_NEAR(pixels(), 14.0, 0.05);
+}
+
 TEST_F(WindowTest, MenuBarFollowsTheModelTree) {
   auto bar = fw::MakeObject<fw::MenuBar>(fw::MenuBar::Record());
   auto item = [](const char* name, const char* text, const char* shortcut) {
