@@ -5,21 +5,21 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "framework/runtime.h"
 #include "framework/script.h"
+#include "tests/support/app_folder.h"
 #include "tests/support/fake_platform.h"
 
 namespace {
@@ -61,23 +61,17 @@ class ScriptRunner : public ::testing::Test {
     platform_ = p.get();
     fw::SetPlatform(std::move(p));
     fw::RuntimeInit();
-    std::string pattern = (fs::temp_directory_path() / "kdscript-XXXXXX").string();
-    ASSERT_TRUE(::mkdtemp(pattern.data()));
-    root_ = pattern;
-    fs::create_directories(root_ / "app" / "bin");
-    fs::create_directories(Script().parent_path());
+    folder_.emplace(*platform_);
     fs::create_directories(Record());
-    platform_->executablePath = (root_ / "app" / "bin" / "keldara-launcher").string();
   }
   void TearDown() override {
     fw::RuntimeExit();
     fw::SetPlatform(nullptr);
-    std::error_code ec;
-    fs::remove_all(root_, ec);
+    folder_.reset();
   }
 
-  fs::path Script() const { return root_ / "app" / "Resources" / "Scripts" / "168"; }
-  fs::path Record() const { return root_ / "record"; }
+  fs::path Script() const { return folder_->Script(kScript); }
+  fs::path Record() const { return folder_->Root() / "record"; }
   std::string Recorded(const char* name) const { return ReadFile(Record() / name); }
   int Runs() const {
     std::string runs = Recorded("runs");
@@ -86,9 +80,7 @@ class ScriptRunner : public ::testing::Test {
 
   /// Installs script 168 with `body` after the shebang line and the given mode.
   void InstallScript(const std::string& body, fs::perms mode = fs::perms::owner_all) const {
-    std::ofstream(Script(), std::ios::trunc) << "#!/bin/sh\nd='" << Record().string() << "'\n"
-                                             << body;
-    fs::permissions(Script(), mode);
+    folder_->InstallScript(kScript, "#!/bin/sh\nd='" + Record().string() + "'\n" + body, mode);
   }
 
   /// A script that records its input, arguments, environment and descriptors, then lingers
@@ -114,13 +106,13 @@ class ScriptRunner : public ::testing::Test {
   }
 
   CountingPlatform* platform_ = nullptr;
-  fs::path root_;
+  std::optional<testing_support::AppFolder> folder_;
 };
 
 TEST_F(ScriptRunner, ParametersArriveOnStandardInputByteForByteAndNowhereElse) {
   InstallRecorder();
   // A descriptor this process leaves inheritable must not reach the script.
-  const fs::path sentinel = root_ / "sentinel-descriptor";
+  const fs::path sentinel = folder_->Root() / "sentinel-descriptor";
   int leaky = ::open(sentinel.c_str(), O_WRONLY | O_CREAT, 0600);
   ASSERT_GE(leaky, 0);
   // Nor does a signal this process ignores or blocks stay ignored or blocked in the script.
@@ -228,9 +220,7 @@ TEST_F(ScriptRunner, MissingUnexecutableOrShebangLessScriptReturnsWithoutRunning
   fw::ScriptExecute(kScript);
 
   // Executable but not something the kernel can start: no shell is asked to read it.
-  std::ofstream(Script(), std::ios::trunc) << "echo run >> '" << (Record() / "runs").string()
-                                           << "'\n";
-  fs::permissions(Script(), fs::perms::owner_all);
+  folder_->InstallScript(kScript, "echo run >> '" + (Record() / "runs").string() + "'\n");
   fw::ScriptExecute(kScript);
 
   fw::ScriptExecute(-1);

@@ -7,11 +7,11 @@
 #include "shell/layout.h"
 #include "shell/picture.h"
 #include "shell/property_lists.h"
-#include "tests/shell/app_folder.h"
+#include "tests/support/app_folder.h"
 
 namespace {
 
-using shell_test::AppFolder;
+using testing_support::AppFolder;
 
 class AboutTest : public ::testing::Test {
  protected:
