@@ -30,13 +30,16 @@ using testing_support::FakePlatform;
 constexpr int32_t kScript = 168;
 const std::string kPassword = " Se cret\t1\xc3\xa9PASS ";
 
-/// Counts the platform's busy waits and whether input was held off during them.
+/// Counts the platform's busy waits, keeps the last one's time-out and whether input was held
+/// off during them.
 class CountingPlatform : public FakePlatform {
  public:
   int waits = 0;
+  int lastTimeoutMs = -1;
   bool busyDuringWaits = true;
   short WaitBusy(int fd, short events, int timeoutMs) override {
     ++waits;
+    lastTimeoutMs = timeoutMs;
     busyDuringWaits = busyDuringWaits && fw::HandlerBusy();
     return FakePlatform::WaitBusy(fd, events, timeoutMs);
   }
@@ -257,13 +260,17 @@ TEST_F(ScriptRunner, LargeInputIsWrittenWholeAndUnreadInputNeitherBlocksNorKills
   ExpectNoChildLeft();
 }
 
-TEST_F(ScriptRunner, BackgroundTaskLetsThePlatformPaintWithoutWaiting) {
-  int before = platform_->waits;
+TEST_F(ScriptRunner, BackgroundTaskLetsThePlatformPaintWithoutWaitingAndNeedsNone) {
   fw::RuntimeBackgroundTask();
-  EXPECT_EQ(platform_->waits, before + 1);
+  EXPECT_EQ(platform_->waits, 1);
+  EXPECT_EQ(platform_->lastTimeoutMs, 0);
+  // With no platform left (as during shutdown) nothing raises and no script runs.
+  InstallRecorder();
   fw::SetPlatform(nullptr);
-  fw::RuntimeBackgroundTask();  // no platform: nothing to do
-  fw::ScriptExecute(kScript);
+  EXPECT_NO_THROW(fw::RuntimeBackgroundTask());
+  EXPECT_NO_THROW(fw::ScriptExecute(kScript));
+  EXPECT_NO_THROW(fw::CompleteParamScriptExecute(fw::StartParamScript(kScript)));
+  EXPECT_EQ(Runs(), 0);
 }
 
 }  // namespace
