@@ -13,6 +13,19 @@ namespace {
 
 using WindowTest = DisplayTest;
 
+/// The native text inside a label control.
+wxStaticText* LabelOf(const fw::StaticText& control) {
+  for (wxWindow* child : NativeOf(control)->GetChildren()) {
+    if (auto* t = dynamic_cast<wxStaticText*>(child)) return t;
+  }
+  return nullptr;
+}
+
+/// The height of a label's font in screen pixels.
+double Pixels(const wxStaticText& label) {
+  return label.GetFont().GetFractionalPointSize() * wxGetDisplayPPI().y / 72.0;
+}
+
 TEST_F(WindowTest, SignInFrameHasExactClientSizeAndCannotBeResized) {
   auto s = OpenSignIn();
   wxFrame* frame = FrameOf(*s->window);
@@ -112,14 +125,11 @@ TEST_F(WindowTest, AboutStyleFrameHasNoMinimiseAndBreaksLabelLinesAtCarriageRetu
   EXPECT_FALSE(frame->HasFlag(wxMINIMIZE_BOX));
   EXPECT_FALSE(frame->HasFlag(wxRESIZE_BORDER));
   EXPECT_EQ(frame->GetMenuBar(), nullptr);
-  wxStaticText* label = nullptr;
-  for (wxWindow* child : NativeOf(*notice)->GetChildren()) {
-    if (auto* t = dynamic_cast<wxStaticText*>(child)) label = t;
-  }
+  wxStaticText* label = LabelOf(*notice);
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(label->GetLabelText(), wxString::FromUTF8("\xC2\xA9 2024 Maker\nKeldara is ours"));
   // A layout point is a pixel: 11 of them high, whatever the screen's resolution.
-  EXPECT_NEAR(label->GetFont().GetFractionalPointSize() * wxGetDisplayPPI().y / 72.0, 11.0, 0.05);
+  EXPECT_NEAR(Pixels(*label), 11.0, 0.05);
 }
 
 TEST_F(WindowTest, HiddenLabelTakesItsFontWhenShown) {
@@ -129,19 +139,15 @@ TEST_F(WindowTest, HiddenLabelTakesItsFontWhenShown) {
                                       {{"Text", fw::String("Shown later")}, {"Visible", false}});
     note->SetTextSize(11);
   });
-  wxStaticText* label = nullptr;
-  for (wxWindow* child : NativeOf(*note)->GetChildren()) {
-    if (auto* t = dynamic_cast<wxStaticText*>(child)) label = t;
-  }
+  wxStaticText* label = LabelOf(*note);
   ASSERT_NE(label, nullptr);
-  auto pixels = [&] { return label->GetFont().GetFractionalPointSize() * wxGetDisplayPPI().y / 72.0; };
   note->SetVisible(true);
-  EXPECT_NEAR(pixels(), 11.0, 0.05);
+  EXPECT_NEAR(Pixels(*label), 11.0, 0.05);
   // A size given while hidden again reaches it too.
   note->SetVisible(false);
   note->SetTextSize(14);
   note->SetVisible(true);
-  EXPECT_NEAR(pixels(), 14.0, 0.05);
+  EXPECT_NEAR(Pixels(*label), 14.0, 0.05);
 }
 
 TEST_F(WindowTest, MenuBarShowsTheModelTreeAndAboutRunsTheApplicationsHandler) {
@@ -192,6 +198,7 @@ TEST_F(WindowTest, CloseRequestIsRefusedWhileAHandlerRuns) {
   // The frame goes; the model, still held here, outlives it unharmed.
   EXPECT_TRUE(PumpUntil([&] { return !wxTopLevelWindows.Member(frame); }));
   s->connect->SetEnabled(true);
+  EXPECT_TRUE(s->connect->Enabled());
 }
 
 }  // namespace
