@@ -5,13 +5,9 @@
 #include "shell/layout.h"
 #include "shell/property_lists.h"
 
-const fw::ClassRecord* AboutWindow::ctbl = nullptr;
-
-void AboutWindow::ctblinit() {
-  if (ctbl) return;
+fw::ClassRecord AboutWindow::Define() {
   fw::ClassRecord def;
   def.name = "AboutWindow.AboutWindow";
-  def.base = fw::Window::Record();
   def.operations = {"Layout", "CreateControls", "CreateControls0", "Event_Open"};
   def.attributes = {
       {"", "", "__Scope", "Public"},
@@ -25,13 +21,7 @@ void AboutWindow::ctblinit() {
       {"StaticText2", "StaticText", "__Scope", "Public"},
       {"VerTxt", "StaticText", "__Scope", "Public"},
   };
-  def.allocate = [] { return fw::MakeObject<AboutWindow>(AboutWindow::ctbl); };
-  fw::RuntimeNewClass(ctbl, std::move(def));
-}
-
-const fw::ClassRecord* AboutWindow::Lookup() {
-  if (!ctbl) ctblinit();
-  return ctbl;
+  return def;
 }
 
 void AboutWindow::Layout() { shell::SetProperties(*this, shell::lists::kAboutWindow); }

@@ -6,7 +6,6 @@
 
 #include "framework/object.h"
 
-const fw::ClassRecord* KDMenuBar::ctbl = nullptr;
 fw::Ref<KDMenuBar> KDMenuBar::_implicitInstance;
 
 namespace {
@@ -35,24 +34,16 @@ constexpr std::array<MenuRow, 11> kMenuRows{{
 
 }  // namespace
 
-void KDMenuBar::ctblinit() {
-  if (ctbl) return;
+fw::ClassRecord KDMenuBar::Define() {
   fw::ClassRecord def;
   def.name = "KDMenuBar.KDMenuBar";
-  def.base = fw::MenuBar::Record();
   def.operations = {"Untitled0"};
   def.attributes = {
       {"", "", "__Scope", "Public"},
       {"Untitled0", "%%", "__Scope", "Public"},
       {"Constructor", "%%", "__Scope", "Public"},
   };
-  def.allocate = [] { return fw::MakeObject<KDMenuBar>(KDMenuBar::ctbl); };
-  fw::RuntimeNewClass(ctbl, std::move(def));
-}
-
-const fw::ClassRecord* KDMenuBar::Lookup() {
-  if (!ctbl) ctblinit();
-  return ctbl;
+  return def;
 }
 
 void KDMenuBar::implicitInstance_Exit() { _implicitInstance = nullptr; }

@@ -2,24 +2,15 @@
 
 #include "framework/object.h"
 #include "framework/runtime.h"
+#include "framework/window_list.h"
 #include "shell/about_window.h"
 
-const fw::ClassRecord* Keldara::ctbl = nullptr;
-
-void Keldara::ctblinit() {
-  if (ctbl) return;
+fw::ClassRecord Keldara::Define() {
   fw::ClassRecord def;
   def.name = "Keldara";
-  def.base = fw::Application::Record();
   def.operations = {"_AboutKeldaraLauncher_Action"};
   def.attributes = {{"_AboutKeldaraLauncher_Action", "%b%", "__Scope", "Public"}};
-  def.allocate = [] { return fw::MakeObject<Keldara>(Keldara::ctbl); };
-  fw::RuntimeNewClass(ctbl, std::move(def));
-}
-
-const fw::ClassRecord* Keldara::Lookup() {
-  if (!ctbl) ctblinit();
-  return ctbl;
+  return def;
 }
 
 fw::Ref<Keldara> App() {

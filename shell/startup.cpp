@@ -5,6 +5,7 @@
 
 #include "framework/object.h"
 #include "framework/runtime.h"
+#include "framework/window_list.h"
 #include "shell/about_window.h"
 #include "shell/kd_menu_bar.h"
 #include "shell/keldara.h"

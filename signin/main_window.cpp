@@ -7,11 +7,10 @@
 
 #include "framework/object.h"
 #include "framework/runtime.h"
+#include "framework/window_list.h"
 #include "shell/kd_menu_bar.h"
 #include "shell/layout.h"
 #include "shell/property_lists.h"
-
-const fw::ClassRecord* MainWindow::ctbl = nullptr;
 
 namespace {
 
@@ -71,11 +70,9 @@ constexpr shell::CodeSettings kTextUnit{.textUnit = 0};
 
 }  // namespace
 
-void MainWindow::ctblinit() {
-  if (ctbl) return;
+fw::ClassRecord MainWindow::Define() {
   fw::ClassRecord record;
   record.name = std::string(kClassName);
-  record.base = fw::Window::Record();
   record.implicitInstance = true;
   record.attributes.push_back({"", "", "__Scope", "Public"});
   for (const MethodEntry& m : kMethods) {
@@ -88,13 +85,7 @@ void MainWindow::ctblinit() {
   for (const MethodEntry& c : kControls) {
     record.attributes.push_back({std::string(c.name), std::string(c.signature), "__Scope", "Public"});
   }
-  record.allocate = [] { return fw::MakeObject<MainWindow>(MainWindow::ctbl); };
-  fw::RuntimeNewClass(ctbl, std::move(record));
-}
-
-const fw::ClassRecord* MainWindow::Lookup() {
-  if (!ctbl) ctblinit();
-  return ctbl;
+  return record;
 }
 
 fw::Ref<MainWindow> MainWindow_MainWindow() {

@@ -31,6 +31,7 @@
 #include "framework/posix_services.h"
 #include "framework/posix_wait.h"
 #include "framework/runtime.h"
+#include "framework/window_list.h"
 #include "framework/ui.h"
 
 namespace native {

@@ -14,6 +14,7 @@
 #include "wx_controls.h"
 #include "framework/display.h"
 #include "framework/runtime.h"
+#include "framework/window_list.h"
 
 namespace native::detail {
 namespace {

@@ -11,15 +11,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <filesystem>
 #include <list>
 #include <map>
 #include <string>
 #include <utility>
 
 #include "framework/display.h"
-#include "framework/system.h"
+#include "framework/folder_item.h"
 #include "framework/runtime.h"
+#include "framework/system.h"
+#include "framework/window_list.h"
 #include "framework/secret.h"
 #include "framework/unique_fd.h"
 
@@ -65,10 +66,9 @@ int AboveStdio(int fd) {
 
 std::string ScriptPath(int32_t number) {
   if (number < 0) return std::string();
-  std::string exe = CurrentSystem().ExecutablePath();
-  if (exe.empty()) return std::string();
-  std::filesystem::path app = std::filesystem::path(exe).parent_path().parent_path();
-  return (app / "Resources" / "Scripts" / std::to_string(number)).string();
+  Ref<FolderItem> app = ApplicationFolder();
+  if (!app) return std::string();
+  return app->NativePath() + "/Resources/Scripts/" + std::to_string(number);
 }
 
 int PidfdOpen(pid_t pid) {

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
-#include <string>
 
+#include "framework/application.h"
 #include "framework/display.h"
+#include "framework/window_list.h"
 
 namespace fw {
 namespace {
@@ -14,10 +14,7 @@ struct RuntimeState {
   bool quitting = false;
   int32_t exitCode = 0;
   bool unhandled = false;
-  int busy = 0;
   Ref<Application> app;
-  std::vector<Ref<Window>> windows;                       // the window list
-  std::map<std::string, Ref<Window>, std::less<>> implicitWindows;  // by class name
 };
 
 RuntimeState& State() {
@@ -32,7 +29,7 @@ void RuntimeInit() {
   s.quitting = false;
   s.exitCode = 0;
   s.unhandled = false;
-  s.busy = 0;
+  detail::ResetBusy();
   CurrentDisplay();  // a display must be installed before the runtime starts
 }
 
@@ -55,8 +52,7 @@ void RuntimeUnhandledException(const std::exception& e) {
 int32_t RuntimeExit() {
   RuntimeState& s = State();
   s.app.reset();
-  s.windows.clear();
-  s.implicitWindows.clear();
+  detail::ForgetWindows();
   if (s.unhandled && !s.quitting) return 1;
   return s.exitCode;
 }
@@ -75,48 +71,4 @@ void Quit(int32_t code) {
 
 bool Quitting() { return State().quitting; }
 
-int32_t WindowCount() { return static_cast<int32_t>(State().windows.size()); }
-
-std::vector<Ref<Window>> OpenWindows() { return State().windows; }
-
-Ref<Window> GetImplicitWindow(std::string_view className) {
-  auto& m = State().implicitWindows;
-  auto it = m.find(className);
-  return it == m.end() ? nullptr : it->second;
-}
-
-void ReleaseImplicitWindowList() { State().implicitWindows.clear(); }
-
-void ReleaseWindowList() {
-  // Closing hands each window's native side back before the list lets go of it.
-  std::vector<Ref<Window>> windows = std::move(State().windows);
-  State().windows.clear();
-  for (const auto& w : windows) {
-    if (HasDisplay()) CurrentDisplay().WindowClosed(*w);
-  }
-}
-
-bool HandlerBusy() { return State().busy > 0; }
-
-BusyScope::BusyScope() { ++State().busy; }
-BusyScope::~BusyScope() { --State().busy; }
-
-namespace detail {
-
-void WindowOpened(const Ref<Window>& w) {
-  RuntimeState& s = State();
-  s.windows.push_back(w);
-  const ClassRecord* cls = w->Class();
-  if (cls && cls->implicitInstance && !s.implicitWindows.count(cls->name)) {
-    s.implicitWindows.emplace(cls->name, w);
-  }
-}
-
-void WindowClosed(const Window& w) {
-  RuntimeState& s = State();
-  std::erase_if(s.windows, [&](const Ref<Window>& x) { return x.get() == &w; });
-  std::erase_if(s.implicitWindows, [&](const auto& kv) { return kv.second.get() == &w; });
-}
-
-}  // namespace detail
 }  // namespace fw

@@ -3,6 +3,7 @@
 
 #include "framework/native/wx_platform.h"
 #include "framework/runtime.h"
+#include "framework/window_list.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

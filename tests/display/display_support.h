@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/runtime.h"
+#include "framework/window_list.h"
 #include "framework/ui.h"
 #include "shell/kd_menu_bar.h"
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/runtime.h"
+#include "framework/window_list.h"
 #include "framework/ui.h"
 #include "tests/support/fake_platform.h"
 

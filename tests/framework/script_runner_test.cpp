@@ -18,6 +18,7 @@
 #include <string>
 
 #include "framework/runtime.h"
+#include "framework/window_list.h"
 #include "framework/script.h"
 #include "tests/support/app_folder.h"
 #include "tests/support/fake_platform.h"

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/runtime.h"
+#include "framework/window_list.h"
 #include "shell/about_window.h"
 #include "shell/keldara.h"
 #include "shell/layout.h"

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/runtime.h"
+#include "framework/window_list.h"
 #include "shell/kd_menu_bar.h"
 #include "shell/keldara.h"
 #include "shell/layout.h"

@@ -1,6 +1,7 @@
 #include "tests/support/fake_platform.h"
 
 #include "framework/runtime.h"
+#include "framework/window_list.h"
 
 namespace testing_support {
 

@@ -4,16 +4,10 @@
 #include "framework/ui.h"
 
 /// The About window. Each opening makes a new one; only the framework's window list holds it.
-class AboutWindow : public fw::Window {
+class AboutWindow : public fw::Registered<AboutWindow, fw::Window> {
  public:
-  /// The class record, registered on first use.
-  static const fw::ClassRecord* Lookup();
-  /// Registers the class once; a later call changes nothing.
-  static void ctblinit();
-  /// Same as Lookup; lets shell::Find and RuntimeCheckCast name the class generically.
-  static const fw::ClassRecord* Record() { return Lookup(); }
-  /// The class record; nil until the class is registered.
-  static const fw::ClassRecord* ctbl;
+  /// The class's own record: its name, operations and introspection entries.
+  static fw::ClassRecord Define();
 
   /// Applies the window's list; sets no menu bar.
   void Layout() override;

@@ -4,16 +4,10 @@
 #include "framework/ui.h"
 
 /// The menu bar class; its constructor builds the fixed tree.
-class KDMenuBar : public fw::MenuBar {
+class KDMenuBar : public fw::Registered<KDMenuBar, fw::MenuBar> {
  public:
-  /// The class record, registered on first use.
-  static const fw::ClassRecord* Lookup();
-  /// Registers the class once; a later call changes nothing.
-  static void ctblinit();
-  /// Same as Lookup; lets shell::Find and RuntimeCheckCast name the class generically.
-  static const fw::ClassRecord* Record() { return Lookup(); }
-  /// The class record; nil until the class is registered.
-  static const fw::ClassRecord* ctbl;
+  /// The class's own record: its name, operations and introspection entries.
+  static fw::ClassRecord Define();
   /// The shared instance; nil until the accessor first runs and after shutdown.
   static fw::Ref<KDMenuBar> _implicitInstance;
   /// Drops the shared instance; module shutdown calls it last.

@@ -7,16 +7,10 @@
 #include "framework/ui.h"
 
 /// The sign-in window. One implicit instance, held by the framework's window lists.
-class MainWindow : public fw::Window {
+class MainWindow : public fw::Registered<MainWindow, fw::Window> {
  public:
-  /// The class record, registered on first use.
-  static const fw::ClassRecord* Lookup();
-  /// Registers the class once; a later call changes nothing.
-  static void ctblinit();
-  /// Same as Lookup; lets shell::Find and RuntimeCheckCast name the class generically.
-  static const fw::ClassRecord* Record() { return Lookup(); }
-  /// The class record; nil until the class is registered.
-  static const fw::ClassRecord* ctbl;
+  /// The class's own record: its name, operations and introspection entries.
+  static fw::ClassRecord Define();
 
   /// Sets the shared menu bar, then applies the window's list.
   void Layout() override;

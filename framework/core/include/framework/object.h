@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <type_traits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,6 +38,14 @@ struct ClassRecord {
   /// True when this class is `other` or derives from it.
   bool IsA(const ClassRecord* other) const;
 };
+
+/// A record with a name and a base and nothing else yet.
+inline ClassRecord MakeClassRecord(std::string name, const ClassRecord* base) {
+  ClassRecord record;
+  record.name = std::move(name);
+  record.base = base;
+  return record;
+}
 
 /// Registers a class into `slot` once; a later call with the slot already set changes nothing.
 const ClassRecord* RuntimeNewClass(const ClassRecord*& slot, ClassRecord record);
@@ -72,6 +81,47 @@ Ref<T> MakeObject(const ClassRecord* cls) {
   return obj;
 }
 
+/// The one class record of the C++ class T; nil until T is registered.
+template <class T>
+inline const ClassRecord* classRecordOf = nullptr;
+
+/// T's class record, registered on first use from `define()`. An allocator that stamps each new
+/// object with this record is added when T can be made without arguments; abstract and
+/// protected-constructor classes get none.
+template <class T, class Define>
+const ClassRecord* RegisterClassOnce(Define define) {
+  if (!classRecordOf<T>) {
+    ClassRecord record = define();
+    if constexpr (std::is_default_constructible_v<T>) {
+      record.allocate = [] { return Ref<Object>(MakeObject<T>(classRecordOf<T>)); };
+    }
+    RuntimeNewClass(classRecordOf<T>, std::move(record));
+  }
+  return classRecordOf<T>;
+}
+
+/// Gives a class of the application (Derived, a subclass of Base) its class record under the
+/// names the layout and registration use: `ctbl` is the record (nil until registered), `ctblinit`
+/// registers it once from Derived::Define() with Base's record as its base, `Lookup` and `Record`
+/// give it, registering first when needed.
+template <class Derived, class Base>
+class Registered : public Base {
+ public:
+  static inline const ClassRecord*& ctbl = classRecordOf<Derived>;
+  static void ctblinit() {
+    RegisterClassOnce<Derived>([] {
+      ClassRecord record = Derived::Define();
+      record.base = Base::Record();
+      return record;
+    });
+  }
+  static const ClassRecord* Lookup() {
+    ctblinit();
+    return ctbl;
+  }
+  static const ClassRecord* Record() { return Lookup(); }
+};
+
 /// The object as an instance of `cls` (and of C++ type T), or nil when it is of another class.
 template <class T = Object>
 Ref<T> RuntimeCheckCast(const Ref<Object>& obj, const ClassRecord* cls) {
@@ -79,7 +129,7 @@ Ref<T> RuntimeCheckCast(const Ref<Object>& obj, const ClassRecord* cls) {
   return std::dynamic_pointer_cast<T>(obj);
 }
 
-/// Base of every exception the framework raises into the system's code.
+/// Base of every exception the framework raises into application code.
 class RuntimeException : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

@@ -1,16 +1,16 @@
-// The framework runtime: start and exit, the event loop, the application object, the window list
-// and the quit request.
+// The framework runtime: start and exit, the event loop, the application object and the quit
+// request.
 #pragma once
 
 #include <cstdint>
 #include <exception>
 #include <functional>
-#include <vector>
 
 #include "framework/object.h"
-#include "framework/ui.h"
 
 namespace fw {
+
+class Application;
 
 /// Starts the runtime. Resets the quit state and the exit status; a platform must be installed.
 void RuntimeInit();
@@ -34,33 +34,5 @@ Ref<Application> GetAppObject();
 void Quit(int32_t code);
 /// Whether a quit has been asked for.
 bool Quitting();
-
-/// The number of open windows.
-int32_t WindowCount();
-/// The open windows, oldest first.
-std::vector<Ref<Window>> OpenWindows();
-/// The window held as the implicit instance of the class named `className`, or nil.
-Ref<Window> GetImplicitWindow(std::string_view className);
-
-/// Releases the implicit-window list (module shutdown).
-void ReleaseImplicitWindowList();
-/// Releases the window list (module shutdown).
-void ReleaseWindowList();
-
-/// Whether a system handler is running a synchronous wait (input is held off meanwhile).
-bool HandlerBusy();
-/// Marks a synchronous wait for its scope.
-class BusyScope {
- public:
-  BusyScope();
-  ~BusyScope();
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-};
-
-namespace detail {
-void WindowOpened(const Ref<Window>& w);
-void WindowClosed(const Window& w);
-}  // namespace detail
 
 }  // namespace fw
