@@ -26,7 +26,7 @@ from kit import launcher, pki  # noqa: E402
 from kit.procs import Failure, netns_of, sweep_netns  # noqa: E402
 import scenarios  # noqa: E402
 
-TOOLS = ["unshare", "mount", "ip", "Xvfb", "xdotool", "dbus-daemon", "dbus-send", "import", "openssl"]
+TOOLS = ["unshare", "mount", "ip", "Xvfb", "xdotool", "xprop", "dbus-daemon", "dbus-send", "import", "openssl"]
 
 
 def check_host():

@@ -558,6 +558,161 @@ def escape_in_menu_and_window(s):
     expect_equal(l.exit_code(), 0, "the exit code after Escape")
 
 
+# ---- The windows as laid out
+
+@dataclasses.dataclass
+class Shown:
+    """One control as the user meets it: its kind (the accessible role; "canvas" for a picture),
+    its caption or text (a text field's cue), its place and size in the window's content area,
+    whether its text is bold (None: not said), whether it shows and whether it is enabled (None:
+    not said), and what a text field holds."""
+    name: str
+    kind: str
+    text: str | None
+    left: int
+    top: int
+    width: int
+    height: int
+    bold: bool | None
+    shown: bool
+    enabled: bool | None
+    typed: str = ""  # what a text field holds
+
+
+# Both windows as laid out: title, content size, what the window manager is offered, and every
+# control in the order it is made. The progress wheel turns whether or not it is enabled, so its
+# native widget is always enabled; the buttons' and check boxes' font is not readable.
+LAYOUT = {
+    "Keldara Launcher": ((473, 174), {"close", "minimise"}, [
+        Shown("GroupBox1", "group box", "Mount your Keldara disk on your desktop", 155, 4, 293, 128, False, True,
+              True),
+        Shown("StaticText2", "label", "Password", 171, 74, 100, 22, False, True, True),
+        Shown("StaticText1", "label", "Username", 171, 34, 100, 22, False, True, True),
+        Shown("txt_pass", "password text", PASSWORD_CUE, 250, 78, 170, 22, False, True, True),
+        Shown("btn_connect", "push button", "Connect", 350, 144, 80, 20, None, True, False),
+        Shown("btn_cancel", "push button", "Cancel", 260, 144, 80, 20, None, True, True),
+        Shown("txt_user", "text", USER_CUE, 250, 38, 170, 22, False, True, True),
+        Shown("Canvas1", "canvas", None, 15, 4, 128, 128, None, True, True),
+        Shown("kdProgress", "animation", None, 74, 68, 16, 16, None, False, None),
+        Shown("chk_pw", "check box", "Remember Password in Keychain", 15, 153, 233, 20, None, False, False),
+        Shown("chk_control", "check box", "Keldara Control", 15, 134, 128, 20, None, True, True),
+        Shown("txt_forget", "label", "Forgotten your Password? Click Here", 250, 196, 180, 20, False, False,
+              True),
+    ]),
+    "About Keldara Launcher": ((298, 300), {"close"}, [
+        Shown("Canvas1", "canvas", None, 85, 23, 128, 128, None, True, True),
+        Shown("StaticText1", "label", "Keldara Launcher", 85, 170, 128, 20, True, True, True),
+        Shown("StaticText2", "label", "\u00a9 2009 Ovrin\nKeldara Launcher and the \"Mountain Key\" badge are "
+              "trademarks of Ovrin, a unit of the Tessmark Group.", 20, 229, 258, 57, False, True, True),
+        Shown("VerTxt", "label", "Version: {version} Universal", 20, 202, 258, 15, False, True, True),
+    ]),
+}
+
+
+def content_area(frame):
+    """The panel that holds a window's controls: below the frame, past the menu bar."""
+    node = frame
+    while True:
+        inner = [c for c in node.children() if c.role != "menu bar"]
+        if len(inner) != 1:
+            return node
+        node = inner[0]
+
+
+def native_controls(content):
+    """The controls of a content area in the order they were made, each as (kind, the node whose
+    text and state are read, the node whose place and visibility are read): a label's text is
+    read from its own label, not from the window holding it; what lies over a picture follows
+    the picture."""
+    for n in content.children():
+        labels = [c for c in n.children() if c.role == "label"]
+        if n.role == "panel" and labels:
+            yield ("group box" if n.name else "label"), labels[0], n
+        elif n.role == "panel" and not n.name:
+            yield "canvas", n, n
+            for over in n.children():
+                yield over.role, over, over
+        else:
+            yield n.role, n, n
+
+
+def check_laid_out(screen, x_window, frame, title, changes=None, **texts):
+    """Reads a window and each of its controls and compares them with LAYOUT[title], in which
+    `changes` ({control: {field: value}}) replaces some values and `texts` fill the texts' blanks."""
+    (width, height), offers, rows = LAYOUT[title]
+    problems = []
+
+    def expect(got, want, what):
+        if got != want:
+            problems.append(f"{what}: expected {want!r}, got {got!r}")
+
+    wm = screen.offered(x_window)
+    expect(wm["title"], title, "the title")
+    expect(frame.name, title, "the accessible title")
+    expect(wm["offers"], offers, "what the window manager is offered")
+    content = content_area(frame)
+    cx, cy, cw, ch = content.extents()
+    fx, fy, fw, fh = screen.geometry(x_window)
+    expect((cw, ch), (width, height), "the content size")
+    # The window is the content and the menu bar above it; it can take no other size.
+    expect(wm["min"], (fw, fh), "the minimum size")
+    expect(wm["max"], (fw, fh), "the maximum size")
+    expect((fx, fy + fh, fw), (cx, cy + ch, cw), "the content's place in the window")
+    found = list(native_controls(content))
+    expect(len(found), len(rows), "the number of controls")
+    for want, (kind, node, holder) in zip(rows, found):
+        want = dataclasses.replace(want, **(changes or {}).get(want.name, {}))
+        if want.text is not None:
+            want.text = want.text.format(**texts)
+        what = f"{title}: {want.name}"
+        expect(kind, want.kind, f"{what}'s kind")
+        if want.kind in ("text", "password text"):
+            expect(node.attributes().get("placeholder-text"), want.text, f"{what}'s cue")
+            expect(node.text(), want.typed, f"{what}'s text")
+        elif want.text is not None:
+            expect(node.text(), want.text, f"{what}'s text")
+        if want.bold is not None:
+            expect(node.bold(), want.bold, f"{what} bold")
+        expect("showing" in holder.states(), want.shown, f"{what} shown")
+        if want.enabled is not None:
+            expect(node.enabled, want.enabled, f"{what} enabled")
+        if want.shown:  # a hidden control has no place on the screen
+            x, y, w, h = holder.extents()
+            expect((x - cx, y - cy, w, h), (want.left, want.top, want.width, want.height), f"{what}'s place")
+    if problems:
+        raise Failure(f'the window "{title}" differs from its layout:\n  ' + "\n  ".join(problems))
+
+
+@scenario("layout")
+def windows_as_laid_out(s):
+    """The sign-in window at start and with a user name typed (which shows the link, below the
+    content area), then the About window opened from the Edit menu: each window's title, content
+    size, fixed size and the buttons it asks the window manager for, and each control's place,
+    text, weight, visibility and state, as the user's screen and screen reader get them."""
+    l = s.launch().ready()
+    title = "Keldara Launcher"
+    check_laid_out(l.screen, l.window, l.main(), title)
+    note("the sign-in window is as laid out")
+    l.replace_text(USER_CUE, "bob")
+    l.ui.poll(lambda: l.main().find("label", "Forgotten your Password? Click Here").showing, 5, "the link to show")
+    check_laid_out(l.screen, l.window, l.main(), title, {"txt_user": {"typed": "bob"}, "txt_forget": {"shown": True}})
+
+    l.screen.key("alt+e")
+    edit = l.main().find("menu", "Edit")
+    about = l.ui.poll(lambda: next((i for i in edit.children() if i.name == "About Keldara Launcher" and i.showing),
+                                   None), 5, "the About item")
+    l.click(about)
+    title = "About Keldara Launcher"
+    x_window = l.screen.wait_window(title)
+    frame = l.ui.poll(lambda: next((t for t in l.ui.toplevels() if t.name == title), None), 10,
+                      "the About window on the bus")
+    with open(os.path.join(s.work, "app", "Info")) as f:
+        version = next(line.split("=", 1)[1].strip() for line in f if line.startswith("ShortVersion="))
+    l.ui.poll(lambda: any(n.text().startswith("Version:") for n in frame.find_all("label")), 5, "the version line")
+    check_laid_out(l.screen, x_window, frame, title, version=version)
+    note("the About window is as laid out")
+
+
 # ---- The whole road
 
 def session_command(s, argv, timeout=30):
