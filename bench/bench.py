@@ -44,7 +44,6 @@ from kit.service import Answer, Service  # noqa: E402
 from kit.session import Session  # noqa: E402
 
 ACCOUNT, PASSWORD = "bob", "bench-Pass 1"
-HOST = "bob.keldara.example"
 
 
 # ---- Watching windows being mapped
@@ -296,7 +295,8 @@ def _launcher_script_times(s, runs):
 def _curl_times(s, runs):
     auth = base64.b64encode(f"{ACCOUNT}:{PASSWORD}".encode()).decode()
     argv = ["curl", "--http1.0", "-sS", "-o", "/dev/null", "--cacert", s.pki.trusted, "-H", "Accept-Language: en",
-            "-H", "User-Agent: Keldara Launcher", "-H", f"Authorization: Basic {auth}", f"https://{HOST}/"]
+            "-H", "User-Agent: Keldara Launcher", "-H", f"Authorization: Basic {auth}",
+            f"https://{s.built.host(ACCOUNT)}/"]
     out = []
     for i in range(runs + 1):
         t0 = time.monotonic()
@@ -372,8 +372,7 @@ BENCHES = {"startup": bench_startup, "latency": bench_latency, "idle": bench_idl
 # ---- Running
 
 def run_inner(args):
-    s = Session(args.work, pki.TestPki(os.path.join(args.work, "pki")), args.outside_netns,
-                accounts=(HOST,))
+    s = Session(args.work, pki.TestPki(os.path.join(args.work, "pki")), args.outside_netns, accounts=(ACCOUNT,))
     try:
         result = BENCHES[args.inner](s, args)
         print("RESULT " + json.dumps(result))
@@ -409,8 +408,8 @@ def run_outer(args):
     results = {"machine": machine()}
     status = 0
     try:
-        launcher.prepare(args.build, work)
-        pki.TestPki(os.path.join(work, "pki"), create=True)
+        built = launcher.prepare(args.build, work)
+        pki.TestPki(os.path.join(work, "pki"), domain=built.domain)
         if os.access(minimal, os.X_OK):
             shutil.copy2(minimal, work)  # the sandboxes have a /tmp of their own
         for name in names:

@@ -54,8 +54,8 @@ def run_outer(args):
     failed = []
     try:
         try:
-            launcher.prepare(args.build, work)
-            pki.TestPki(os.path.join(work, "pki"), create=True)
+            built = launcher.prepare(args.build, work)
+            pki.TestPki(os.path.join(work, "pki"), domain=built.domain)
         except Failure as e:
             print(f"e2e: {e}")
             return 1

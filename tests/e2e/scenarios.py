@@ -49,9 +49,15 @@ def select(names):
     return [sc for sc in ALL.values() if sc.name in names or sc.group in names]
 
 
+# What the launcher under test was built with (kit.build.Built), once the session is open.
+BUILT = None
+
+
 def open_session(sc, env):
-    return Session(env.work, env.pki, env.outside_netns, management=sc.management,
-                   accounts=("bob.keldara.example", "anna.keldara.example", "carol.keldara.example"))
+    global BUILT
+    s = Session(env.work, env.pki, env.outside_netns, management=sc.management, accounts=("bob", "anna", "carol"))
+    BUILT = s.built
+    return s
 
 
 def diagnose(session):
@@ -85,7 +91,6 @@ def diagnose(session):
 
 # ---- What the subscriber reads
 
-SUPPORT_LINE = "If the problem persists, please contact support@keldara.example"
 FIREWALL_LINE = "This could be due to a Firewall blocking access to the Service"
 NOT_ONLINE = ("Unable to contact Keldara Server\n\n"
               "It looks like you are currently not online, Keldara Launcher may not be able to connect")
@@ -94,15 +99,19 @@ INCORRECT_PASSWORD = "Incorrect Password"
 USERNAME_NOT_FOUND = "Username not Found"
 
 
+def support_line():
+    return f"If the problem persists, please contact {BUILT.support_address}"
+
+
 def no_answer_text(reachable):
     if reachable:
-        return "\n".join(["Unable to contact Keldara Server", "", FIREWALL_LINE, SUPPORT_LINE, "Code: 0"])
+        return "\n".join(["Unable to contact Keldara Server", "", FIREWALL_LINE, support_line(), "Code: 0"])
     return "\n".join(["Unable to contact Keldara Server", "", "Please check your Internet Connection and Try Again",
                       "Code: 0"])
 
 
 def unexpected_text(code, reachable):
-    return "\n".join(["Unable to Connect", ""] + ([FIREWALL_LINE] if reachable else []) + [SUPPORT_LINE,
+    return "\n".join(["Unable to Connect", ""] + ([FIREWALL_LINE] if reachable else []) + [support_line(),
                                                                                           f"Code: {code}"])
 
 
@@ -110,7 +119,6 @@ def unexpected_text(code, reachable):
 
 USER = "  Bob.Smith@Work  "  # blanks around it, capitals, mail form with a dotted name: account "bob"
 ACCOUNT = "bob"
-HOST = "bob.keldara.example"
 PASSWORD = " Pa:ss W0rd "  # blanks at both ends, a colon and capitals: all sent and passed as typed
 
 
@@ -131,7 +139,7 @@ def check_request(raw, account=ACCOUNT, password=PASSWORD):
         if not sep:
             raise Failure(f"malformed header line {line!r}")
         headers.append((name.decode(), value.decode()))
-    want = {"Host": f"{account}.keldara.example", "Accept": "*/*", "Accept-Language": "en",
+    want = {"Host": BUILT.host(account), "Accept": "*/*", "Accept-Language": "en",
             "User-Agent": "Keldara Launcher", "Authorization": authorization(account, password)}
     names = [n for n, _ in headers]
     if sorted(names) != sorted(want):
@@ -187,7 +195,7 @@ def check_success(s, l, password=PASSWORD, account=ACCOUNT, control_page=None):
     expect_equal(l.exit_code(30), 0, "the launcher's exit code")
     run = wait_until(s.records.script_run, 5, "the mount script's run")
     stdin, argv, ended = run
-    expect_equal(stdin, f"https://{account}.keldara.example\0{account}\0{password}\0".encode(),
+    expect_equal(stdin, f"https://{BUILT.host(account)}\0{account}\0{password}\0".encode(),
                  "the mount script's parameters")
     expect_equal(argv, [], "the mount script's arguments")
     if control_page:
@@ -217,7 +225,7 @@ def success_with_control(s):
     press_connect(l, "click")
     svc.wait_requests(1, 20)
     check_request(svc.requests()[0], "anna", "secret")
-    check_success(s, l, password="secret", account="anna", control_page="http://anna.keldara.example/control")
+    check_success(s, l, password="secret", account="anna", control_page=f"http://{BUILT.host('anna')}/control")
 
 
 @scenario("outcomes")
@@ -706,10 +714,8 @@ def windows_as_laid_out(s):
     x_window = l.screen.wait_window(title)
     frame = l.ui.poll(lambda: next((t for t in l.ui.toplevels() if t.name == title), None), 10,
                       "the About window on the bus")
-    with open(os.path.join(s.work, "app", "Info")) as f:
-        version = next(line.split("=", 1)[1].strip() for line in f if line.startswith("ShortVersion="))
     l.ui.poll(lambda: any(n.text().startswith("Version:") for n in frame.find_all("label")), 5, "the version line")
-    check_laid_out(l.screen, x_window, frame, title, version=version)
+    check_laid_out(l.screen, x_window, frame, title, version=s.built.version)
     note("the About window is as laid out")
 
 
@@ -728,7 +734,8 @@ def real_mount(s):
     application's own mount script mounts the WebDAV share on the desktop, a file of the share
     reads back, and the launcher ends with 0."""
     content = "hello from the Keldara disk\n"
-    share = s.share(HOST, {ACCOUNT: PASSWORD}, {"hello.txt": content})
+    host = BUILT.host(ACCOUNT)
+    share = s.share(host, {ACCOUNT: PASSWORD}, {"hello.txt": content})
     l = s.launch(app="app-real").ready()
     l.fill(USER, PASSWORD)
     press_connect(l, "return")
@@ -737,7 +744,7 @@ def real_mount(s):
     if not log or not log[0].startswith(f'{ACCOUNT} "GET / HTTP/1.0" 501 "Keldara Launcher"'):
         raise Failure(f"the sign-in request is not the first the share saw: {log[:3]}")
     note("share's log: " + " | ".join(log))
-    location = f"davs://{ACCOUNT}@{HOST}/"
+    location = f"davs://{ACCOUNT}@{host}/"
     rc, mounts, err = session_command(s, ["gio", "mount", "-l"])
     note("mounts: " + mounts.strip().replace("\n", " | "))
     if location not in mounts:
