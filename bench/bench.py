@@ -37,6 +37,10 @@ sys.dont_write_bytecode = True  # nothing is written into the source tree
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests", "e2e"))
 
+from kit.interpreter import require_pyatspi  # noqa: E402
+
+require_pyatspi()
+
 from kit import launcher, pki  # noqa: E402
 from kit.launcher import PASSWORD_CUE, USER_CUE  # noqa: E402
 from kit.procs import Failure, die_with_parent, netns_of, stop, sweep_netns, wait_until  # noqa: E402
@@ -461,7 +465,10 @@ def main():
         with open(args.netns_file, "w") as f:
             f.write(netns_of())
         return run_inner(args)
-    return run_outer(args)
+    try:
+        return run_outer(args)
+    except Failure as e:
+        raise SystemExit(f"bench: {e}")
 
 
 if __name__ == "__main__":

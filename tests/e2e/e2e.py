@@ -22,6 +22,10 @@ sys.dont_write_bytecode = True  # nothing is written into the source tree
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
+from kit.interpreter import require_pyatspi  # noqa: E402
+
+require_pyatspi()
+
 from kit import launcher, pki  # noqa: E402
 from kit.procs import Failure, netns_of, sweep_netns  # noqa: E402
 import scenarios  # noqa: E402
@@ -36,10 +40,6 @@ def check_host():
     for t in TOOLS:
         if not shutil.which(t):
             problems.append(f"{t} is not installed (see tools/setup)")
-    try:
-        import pyatspi  # noqa: F401  (only whether it imports matters here)
-    except ImportError:
-        problems.append(f"{sys.executable} cannot import pyatspi (package python3-pyatspi)")
     if problems:
         raise SystemExit("e2e: " + "\n".join(problems))
 

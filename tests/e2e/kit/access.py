@@ -130,6 +130,7 @@ def _desktop():
 
 def application(pid, timeout=30):
     """The accessible application of the process pid, once it is registered."""
+    _atspi()  # a missing module is told as such, not as a time-out
     deadline = time.monotonic() + timeout
     while True:
         try:
