@@ -1,4 +1,6 @@
-// Native windows built from the model: frame geometry, control placement, menus, closing.
+// Native windows built from the model: placement, controls, cue texts, fonts, menus, closing.
+#include <gtk/gtk.h>
+
 #include <wx/menu.h>
 #include <wx/stattext.h>
 
@@ -54,6 +56,23 @@ TEST_F(WindowTest, StateChangesAfterOpeningReachTheNativeControls) {
   EXPECT_FALSE(NativeOf(*s->userLabel)->IsShown());
   s->group->SetVisible(true);
   EXPECT_TRUE(NativeOf(*s->userLabel)->IsShown());
+}
+
+TEST_F(WindowTest, CueTextsShowWholeInTheirFields) {
+  auto s = OpenSignIn();
+  PumpFor(100);  // the fields' first size allocation
+  for (fw::TextField* field : {s->user.get(), s->pass.get()}) {
+    auto* entry = GTK_ENTRY(NativeOf(*field)->GetHandle());
+    ASSERT_NE(entry, nullptr);
+    GdkRectangle area;
+    gtk_entry_get_text_area(entry, &area);
+    PangoLayout* cue =
+        gtk_widget_create_pango_layout(GTK_WIDGET(entry), field->Text("CueText").Bytes().c_str());
+    int width = 0, height = 0;
+    pango_layout_get_pixel_size(cue, &width, &height);
+    g_object_unref(cue);
+    EXPECT_LE(width, area.width) << field->Text("CueText").Bytes();
+  }
 }
 
 TEST_F(WindowTest, HiddenLabelTakesItsFontWhenShown) {
