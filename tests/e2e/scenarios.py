@@ -263,21 +263,6 @@ def credential_failures(s):
 
 
 @scenario("outcomes")
-def unexpected_answers(s):
-    """A 200 page without "404" and a 500, with the management host resolving: "Unable to
-    Connect" with the firewall line, the support line and the code; Connect enabled after."""
-    answers = [Answer(200, b"<html>Welcome to your disk</html>"), Answer(500, b"<html>oops</html>")]
-    svc = s.serve(lambda i: answers[min(i, 1)])
-    l = s.launch().ready()
-    l.fill(USER, PASSWORD)
-    for i, code in enumerate((200, 500)):
-        b = attempt(l, svc, unexpected_text(code, True), "click" if i else "return", requests_before=i)
-        l.dismiss(b)
-        check_restored(l, connect_enabled=True)
-    expect_equal(len(svc.requests()), 2, "requests made")
-
-
-@scenario("outcomes")
 def no_answer_online(s):
     """With the management host resolving: a host that closes without answering, then nothing
     listening, each "Unable to contact Keldara Server" with the firewall and support lines and
