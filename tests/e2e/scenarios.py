@@ -493,16 +493,6 @@ def password_not_exposed(s):
 # ---- Ending
 
 @scenario("quit")
-def cancel_ends(s):
-    """Cancel ends the launcher with 0, whatever the fields and the box hold."""
-    l = s.launch().ready()
-    l.fill(USER, PASSWORD)
-    l.click(l.checkbox())
-    l.click(l.button("Cancel"))
-    expect_equal(l.exit_code(), 0, "the exit code after Cancel")
-
-
-@scenario("quit")
 def close_ends(s):
     """Closing the window (the window manager's close request) ends the launcher with 0."""
     l = s.launch().ready()
