@@ -37,6 +37,10 @@ sys.dont_write_bytecode = True  # nothing is written into the source tree
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "tests", "e2e"))
 
+from kit.interpreter import require_pyatspi  # noqa: E402
+
+require_pyatspi()
+
 from kit import launcher, pki  # noqa: E402
 from kit.launcher import PASSWORD_CUE, USER_CUE  # noqa: E402
 from kit.procs import Failure, die_with_parent, netns_of, stop, sweep_netns, wait_until  # noqa: E402
@@ -44,7 +48,6 @@ from kit.service import Answer, Service  # noqa: E402
 from kit.session import Session  # noqa: E402
 
 ACCOUNT, PASSWORD = "bob", "bench-Pass 1"
-HOST = "bob.keldara.example"
 
 
 # ---- Watching windows being mapped
@@ -296,7 +299,8 @@ def _launcher_script_times(s, runs):
 def _curl_times(s, runs):
     auth = base64.b64encode(f"{ACCOUNT}:{PASSWORD}".encode()).decode()
     argv = ["curl", "--http1.0", "-sS", "-o", "/dev/null", "--cacert", s.pki.trusted, "-H", "Accept-Language: en",
-            "-H", "User-Agent: Keldara Launcher", "-H", f"Authorization: Basic {auth}", f"https://{HOST}/"]
+            "-H", "User-Agent: Keldara Launcher", "-H", f"Authorization: Basic {auth}",
+            f"https://{s.built.host(ACCOUNT)}/"]
     out = []
     for i in range(runs + 1):
         t0 = time.monotonic()
@@ -372,8 +376,7 @@ BENCHES = {"startup": bench_startup, "latency": bench_latency, "idle": bench_idl
 # ---- Running
 
 def run_inner(args):
-    s = Session(args.work, pki.TestPki(os.path.join(args.work, "pki")), args.outside_netns,
-                accounts=(HOST,))
+    s = Session(args.work, pki.TestPki(os.path.join(args.work, "pki")), args.outside_netns, accounts=(ACCOUNT,))
     try:
         result = BENCHES[args.inner](s, args)
         print("RESULT " + json.dumps(result))
@@ -409,8 +412,8 @@ def run_outer(args):
     results = {"machine": machine()}
     status = 0
     try:
-        launcher.prepare(args.build, work)
-        pki.TestPki(os.path.join(work, "pki"), create=True)
+        built = launcher.prepare(args.build, work)
+        pki.TestPki(os.path.join(work, "pki"), domain=built.domain)
         if os.access(minimal, os.X_OK):
             shutil.copy2(minimal, work)  # the sandboxes have a /tmp of their own
         for name in names:
@@ -462,7 +465,10 @@ def main():
         with open(args.netns_file, "w") as f:
             f.write(netns_of())
         return run_inner(args)
-    return run_outer(args)
+    try:
+        return run_outer(args)
+    except Failure as e:
+        raise SystemExit(f"bench: {e}")
 
 
 if __name__ == "__main__":

@@ -104,6 +104,21 @@ long FieldAlignStyle(int32_t align) {
   }
 }
 
+/// Gives a single-line field the inner padding the layouts are drawn for: narrower at the sides
+/// than the theme's, so that a cue text of some twenty characters at the default size shows whole
+/// in a field 170 pixels wide. The style provider is made once and kept for the run.
+void UseLayoutPadding(GtkWidget* widget) {
+  if (!widget || !GTK_IS_ENTRY(widget)) return;
+  static GtkCssProvider* const padding = [] {
+    GtkCssProvider* p = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(p, "entry { padding-left: 3px; padding-right: 3px; }", -1,
+                                    nullptr);
+    return p;
+  }();
+  gtk_style_context_add_provider(gtk_widget_get_style_context(widget), GTK_STYLE_PROVIDER(padding),
+                                 GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
 // ---- Decoded pictures ---------------------------------------------------------------------------
 
 // Pictures larger than this many pixels are decoded again when drawn rather than kept meanwhile.
@@ -239,6 +254,7 @@ class KdTextField : public wxTextCtrl, public ControlPeer {
     if (!model->Bool("Border")) style |= wxBORDER_NONE;
     text_ = model->TextValue();
     Create(parent, wxID_ANY, ToWx(text_), r.GetPosition(), r.GetSize(), style);
+    UseLayoutPadding(GetHandle());
     Bind(wxEVT_TEXT, &KdTextField::OnText, this);
   }
   wxWindow& Native() override { return *this; }

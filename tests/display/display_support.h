@@ -139,7 +139,8 @@ inline fw::Ref<fw::Delegate> VoidHandler(std::function<void()> fn) {
   return fw::RuntimeCreateDelegate(std::move(fn), fw::kSigVoid);
 }
 
-/// A window laid out like the sign-in window, with counters on its events.
+/// A window laid out like the sign-in window, with counters on its events. Unlike the real
+/// window's, its link lies inside the content area (top 106), where the pointer can reach it.
 struct SignIn {
   fw::Ref<TestWindow> window;
   fw::Ref<fw::GroupBox> group;

@@ -22,11 +22,15 @@ sys.dont_write_bytecode = True  # nothing is written into the source tree
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
+from kit.interpreter import require_pyatspi  # noqa: E402
+
+require_pyatspi()
+
 from kit import launcher, pki  # noqa: E402
 from kit.procs import Failure, netns_of, sweep_netns  # noqa: E402
 import scenarios  # noqa: E402
 
-TOOLS = ["unshare", "mount", "ip", "Xvfb", "xdotool", "dbus-daemon", "dbus-send", "import", "openssl"]
+TOOLS = ["unshare", "mount", "ip", "Xvfb", "xdotool", "xprop", "dbus-daemon", "dbus-send", "import", "openssl"]
 
 
 def check_host():
@@ -36,10 +40,6 @@ def check_host():
     for t in TOOLS:
         if not shutil.which(t):
             problems.append(f"{t} is not installed (see tools/setup)")
-    try:
-        import pyatspi  # noqa: F401  (only whether it imports matters here)
-    except ImportError:
-        problems.append(f"{sys.executable} cannot import pyatspi (package python3-pyatspi)")
     if problems:
         raise SystemExit("e2e: " + "\n".join(problems))
 
@@ -54,8 +54,8 @@ def run_outer(args):
     failed = []
     try:
         try:
-            launcher.prepare(args.build, work)
-            pki.TestPki(os.path.join(work, "pki"), create=True)
+            built = launcher.prepare(args.build, work)
+            pki.TestPki(os.path.join(work, "pki"), domain=built.domain)
         except Failure as e:
             print(f"e2e: {e}")
             return 1

@@ -57,6 +57,16 @@ class Node:
         except NotImplementedError:
             return self.name
 
+    def bold(self):
+        """Whether the object's text is drawn bold (its font weight), or None when it offers no
+        text to read that from."""
+        try:
+            default = self.acc.queryText().getDefaultAttributes()
+        except NotImplementedError:
+            return None
+        weight = dict(a.split(":", 1) for a in default.split(";") if ":" in a).get("weight")
+        return None if weight is None else int(weight) >= 600
+
     def attributes(self):
         try:
             return dict(a.split(":", 1) for a in self.acc.getAttributes() if ":" in a)
@@ -120,6 +130,7 @@ def _desktop():
 
 def application(pid, timeout=30):
     """The accessible application of the process pid, once it is registered."""
+    _atspi()  # a missing module is told as such, not as a time-out
     deadline = time.monotonic() + timeout
     while True:
         try:

@@ -3,10 +3,14 @@ xdotool for keys, typing and clicks, ImageMagick's import for screen pictures, a
 request a window manager sends (WM_DELETE_WINDOW)."""
 import ctypes
 import ctypes.util
+import re
 import subprocess
 import time
 
 from .procs import Failure, run, wait_until
+
+# The window-manager functions of _MOTIF_WM_HINTS, by bit.
+_MWM_FUNCTIONS = {2: "resize", 8: "minimise", 16: "maximise", 32: "close"}
 
 
 class Screen:
@@ -43,6 +47,26 @@ class Screen:
             raise Failure(f"window {window} has gone")
         g = dict(line.split("=", 1) for line in out.split())
         return int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
+
+    def offered(self, window):
+        """What a window asks of the window manager: its title, the minimum and maximum size of
+        the window, and which of close, minimise, maximise and resize it offers (the functions of
+        its _MOTIF_WM_HINTS; a window without them offers all four)."""
+        out = run(["xprop", "-id", str(window), "-notype", "_NET_WM_NAME", "_MOTIF_WM_HINTS", "WM_NORMAL_HINTS"],
+                  env=self.env)
+        title = re.search(r'^_NET_WM_NAME = "(.*)"$', out, re.M)
+        sizes = {k: re.search(rf"program specified {k} size: (\d+) by (\d+)", out) for k in ("minimum", "maximum")}
+        hints = re.search(r"^_MOTIF_WM_HINTS = (.*)$", out, re.M)
+        offers = set(_MWM_FUNCTIONS.values())
+        if hints:
+            flags, functions = (int(v, 16) for v in hints.group(1).split(",")[:2])
+            if flags & 1:  # the functions field is given
+                everything = functions & 1  # "all": the other bits then name what is taken away
+                offers = {name for bit, name in _MWM_FUNCTIONS.items() if bool(functions & bit) != bool(everything)}
+        return {"title": title.group(1) if title else None,
+                "min": tuple(map(int, sizes["minimum"].groups())) if sizes["minimum"] else None,
+                "max": tuple(map(int, sizes["maximum"].groups())) if sizes["maximum"] else None,
+                "offers": offers}
 
     def focus(self, window):
         self.xdotool("windowfocus", "--sync", window)

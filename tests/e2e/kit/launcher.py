@@ -7,7 +7,7 @@ import stat
 import subprocess
 import time
 
-from . import access
+from . import access, build
 from .procs import Failure, die_with_parent, note, stop, wait_until
 
 TITLE = "Keldara Launcher"
@@ -46,16 +46,20 @@ def _write_exec(path, text):
 
 def prepare(build_dir, work):
     """Copies the built application folder twice: `app`, whose mount script is the recorder, and
-    `app-real`, kept as built; puts the xdg-open recorder in `bin`. Run once, outside the sandbox."""
+    `app-real`, kept as built; copies the names the build was made with beside them; puts the
+    xdg-open recorder in `bin`. Run once, outside the sandbox. Gives what the build was made with."""
     src = os.path.join(build_dir, "app")
     exe = os.path.join(src, "bin", "keldara-launcher")
     if not os.access(exe, os.X_OK):
         raise Failure(f"the launcher is not built: {exe}")
+    build.Built(build_dir)  # refuses a build that lacks them
+    shutil.copy2(os.path.join(build_dir, build.SERVICE_FILE), work)
     for name in ("app", "app-real"):
         shutil.copytree(src, os.path.join(work, name), symlinks=True)
     _write_exec(os.path.join(work, "app", "Resources", "Scripts", "168"), SCRIPT_RECORDER)
     os.makedirs(os.path.join(work, "bin"))
     _write_exec(os.path.join(work, "bin", "xdg-open"), BROWSER_RECORDER)
+    return build.Built(work)
 
 
 class Records:

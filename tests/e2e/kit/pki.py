@@ -4,7 +4,7 @@ import os
 
 from .procs import run
 
-ACCOUNT_HOSTS = ["bob.keldara.example", "anna.keldara.example", "carol.keldara.example"]
+ACCOUNTS = ["bob", "anna", "carol"]
 
 
 def _ca(d, name, subject):
@@ -33,17 +33,19 @@ class TestPki:
     the account hosts from it; rogue: the same names from a CA nobody trusts; other_host: a
     certificate of the trusted CA for a host that is not the account's."""
 
-    def __init__(self, d, create=False):
-        """create: make the authorities and certificates in d; otherwise use those made there."""
+    def __init__(self, d, domain=None):
+        """With the service's domain: makes the authorities and certificates in d; without, uses
+        those made there."""
         self.dir = d
         j = lambda *names: tuple(os.path.join(d, n) for n in names)
-        if create:
+        if domain:
             os.makedirs(d, exist_ok=True)
+            hosts = [f"{a}.{domain}" for a in ACCOUNTS]
             ca = _ca(d, "ca", "Keldara Launcher e2e test CA")
             rogue_ca = _ca(d, "rogue-ca", "Keldara Launcher e2e untrusted CA")
-            _leaf(d, "server", ca, ACCOUNT_HOSTS)
-            _leaf(d, "rogue", rogue_ca, ACCOUNT_HOSTS)
-            _leaf(d, "other-host", ca, ["somebody-else.keldara.example"])
+            _leaf(d, "server", ca, hosts)
+            _leaf(d, "rogue", rogue_ca, hosts)
+            _leaf(d, "other-host", ca, [f"somebody-else.{domain}"])
         self.trusted = j("ca.pem")[0]
         self.ca = j("ca.key", "ca.pem")
         self.server = j("server.pem", "server.key")

@@ -9,7 +9,6 @@ import time
 
 from .procs import Failure, die_with_parent, run, stop, wait_until
 
-MANAGEMENT_HOST = "manage.keldara.example"
 SCREEN = (1024, 768)
 
 

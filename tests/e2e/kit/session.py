@@ -3,20 +3,23 @@ service, the recorders and the launchers it starts. `close` ends every process o
 import os
 import threading
 
-from . import launcher, sandbox, service, webdav
+from . import build, launcher, sandbox, service, webdav
 from .desktop import Screen
 from .procs import netns_of, run, sweep_netns
 
 
 class Session:
-    def __init__(self, work, pki, outside_netns, management=True, accounts=("bob.keldara.example",)):
+    def __init__(self, work, pki, outside_netns, management=True, accounts=("bob",)):
+        """accounts: the account names whose hosts resolve to the service; management: whether
+        the management host resolves too."""
         self.work = work
+        self.built = build.Built(work)
         self.pki = pki
         self.outside_netns = outside_netns
         self.launchers = []
         self.services = []
         self.shares = []
-        hosts = list(accounts) + ([sandbox.MANAGEMENT_HOST] if management else [])
+        hosts = [self.built.host(a) for a in accounts] + ([self.built.management_host] if management else [])
         sandbox.isolate(hosts, outside_netns)
         self.netns = netns_of()
         self.desktop = sandbox.Desktop("/tmp/home")
