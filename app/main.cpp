@@ -3,10 +3,12 @@
 #include <exception>
 
 #include "framework/native/wx_platform.h"
+#include "framework/posix_services.h"
 #include "shell/startup.h"
 #include "signin/main_window.h"
 
 int main(int argc, char** argv) {
+  fw::KeepMemoryPrivate();
   try {
     native::InstallWxPlatform(argc, argv);
   } catch (const std::exception& e) {

@@ -2,7 +2,6 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -16,44 +15,18 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <cmath>
 #include <memory>
 #include <optional>
 
 #include "framework/platform.h"
+#include "framework/unique_fd.h"
 
 namespace fw {
 namespace {
 
 // ---- Owners ----------------------------------------------------------------------------------
-
-// Owns one socket descriptor; closes it on destruction.
-class SocketFd {
- public:
-  SocketFd() = default;
-  explicit SocketFd(int fd) : fd_(fd) {}
-  SocketFd(SocketFd&& o) noexcept : fd_(std::exchange(o.fd_, -1)) {}
-  SocketFd& operator=(SocketFd&& o) noexcept {
-    if (this != &o) {
-      Reset();
-      fd_ = std::exchange(o.fd_, -1);
-    }
-    return *this;
-  }
-  SocketFd(const SocketFd&) = delete;
-  SocketFd& operator=(const SocketFd&) = delete;
-  ~SocketFd() { Reset(); }
-
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
-  void Reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_ = -1;
-};
 
 struct SslCtxFree {
   void operator()(SSL_CTX* p) const { SSL_CTX_free(p); }
@@ -220,65 +193,43 @@ bool SafeHeaderValue(std::string_view value) {
   });
 }
 
-// ---- Answer parsing ------------------------------------------------------------------------------
-
-// The first line's line end, or nothing when it cannot be told yet (no CR or LF, or a CR as the
-// last byte while more may follow).
-std::optional<std::string_view> LineEnd(std::string_view raw, bool complete) {
-  std::size_t i = raw.find_first_of("\r\n");
-  if (i == std::string_view::npos) return std::nullopt;
-  if (raw[i] == '\n') return std::string_view("\n");
-  if (i + 1 < raw.size()) return raw[i + 1] == '\n' ? std::string_view("\r\n") : std::string_view("\r");
-  if (complete) return std::string_view("\r");
-  return std::nullopt;
-}
-
-struct HeaderBlock {
-  std::size_t firstLineEnd = 0;
-  std::size_t bodyStart = 0;
-};
-
-// Where the header block ends; nothing when it has not ended in `raw`. With `complete` false the
-// answer may still grow, and a result is given only when more bytes cannot change it.
-std::optional<HeaderBlock> FindHeaderBlock(std::string_view raw, bool complete) {
-  auto eol = LineEnd(raw, complete);
-  if (!eol) return std::nullopt;
-  HeaderBlock h;
-  h.firstLineEnd = raw.find(*eol);
-  if (h.firstLineEnd == 0) {
-    h.bodyStart = eol->size();
-    return h;
-  }
-  std::string twice = std::string(*eol) + std::string(*eol);
-  std::size_t at = raw.find(twice);
-  if (at == std::string_view::npos) return std::nullopt;
-  h.bodyStart = at + twice.size();
-  return h;
-}
-
-int32_t StatusOf(std::string_view firstLine) {
-  auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  std::size_t i = 0;
-  while (i < firstLine.size() && blank(firstLine[i])) ++i;
-  while (i < firstLine.size() && !blank(firstLine[i])) ++i;
-  while (i < firstLine.size() && blank(firstLine[i])) ++i;
-  uint32_t v = 0;
-  for (; i < firstLine.size() && firstLine[i] >= '0' && firstLine[i] <= '9'; ++i) {
-    v = v * 10u + static_cast<uint32_t>(firstLine[i] - '0');
-  }
-  return static_cast<int32_t>(v);
-}
-
 // ---- One exchange --------------------------------------------------------------------------------
 
 constexpr uint64_t kTicksPerSecond = 60;
+// The head start each connection attempt gets before the next address is tried beside it.
+constexpr double kAttemptDelayMs = 250.0;
+// Most bytes read in one pass before the windows get their turn again.
+constexpr std::size_t kReadPerPass = std::size_t{1} << 20;
 
-// Drives one request over one connection (after trying the addresses in order) on the calling
-// thread, waiting only in Platform::WaitBusy.
+socklen_t ToSockaddr(const Endpoint& e, sockaddr_storage& out) {
+  out = {};
+  if (e.family == Endpoint::Family::V4) {
+    auto* in = reinterpret_cast<sockaddr_in*>(&out);
+    in->sin_family = AF_INET;
+    in->sin_port = htons(e.port);
+    std::memcpy(&in->sin_addr, e.address.data(), 4);
+    return sizeof(sockaddr_in);
+  }
+  auto* in6 = reinterpret_cast<sockaddr_in6*>(&out);
+  in6->sin6_family = AF_INET6;
+  in6->sin6_port = htons(e.port);
+  std::memcpy(&in6->sin6_addr, e.address.data(), 16);
+  in6->sin6_scope_id = e.scope;
+  return sizeof(sockaddr_in6);
+}
+
+// Drives one request on the calling thread, waiting only in Platform::WaitBusy: resolve, connect,
+// handshake, send, read the header block, read the page. Each step advances as far as it can
+// without blocking.
 class Exchange {
  public:
-  Exchange(Platform& platform, const Target& target, bool secure, std::string_view request)
-      : platform_(platform), target_(target), secure_(secure), request_(request) {}
+  Exchange(Platform& platform, const Target& target, bool secure, std::string_view request,
+           std::string marker)
+      : platform_(platform),
+        target_(target),
+        secure_(secure),
+        request_(request),
+        reader_(std::move(marker)) {}
 
   Exchange(const Exchange&) = delete;
   Exchange& operator=(const Exchange&) = delete;
@@ -288,36 +239,82 @@ class Exchange {
     ERR_clear_error();
   }
 
-  // Runs the exchange to its end; the answer bytes are left in raw().
   HttpError Run(uint64_t timeoutTicks) {
-    addresses_ = platform_.ResolveStream(target_.host, target_.port);
-    if (addresses_.empty()) return HttpError::NotResolved;
+    double perTick = platform_.MillisecondsPerTick();
+    if (!(perTick > 0.0)) perTick = 1000.0 / 60.0;
+    attemptDelay_ = static_cast<uint64_t>(std::ceil(kAttemptDelayMs / perTick));
     if (secure_ && !MakeContext()) return HttpError::TlsSetup;
-    if (!ConnectNext()) return HttpError::ConnectFailed;
+    lookup_ = platform_.ResolveStream(target_.host, target_.port);
+    step_ = Step::Resolving;
 
     uint64_t deadline = platform_.Ticks() + timeoutTicks;
     for (;;) {
-      const std::size_t pageBefore = PageSize();
-      changed_ = false;
-      Step();
-      if (done_) break;
+      const uint64_t pageBefore = reader_.PageBytes();
+      moved_ = false;
+      const Pass pass = Advance();
+      if (step_ == Step::Done) break;
       const uint64_t now = platform_.Ticks();
-      if (changed_ || PageSize() > pageBefore) {
+      if (moved_ || reader_.PageBytes() > pageBefore) {
         deadline = now + timeoutTicks;
       } else if (now > deadline) {
         error_ = HttpError::TimedOut;
         break;
       }
-      platform_.WaitBusy(fd_.get(), want_, WaitMilliseconds(deadline + 1 - now));
+      Wait(pass, deadline + 1, now);
     }
     Close();
     return error_;
   }
 
-  std::string& raw() { return raw_; }
+  HttpAnswer Answer() const { return reader_.Result(); }
 
  private:
-  enum class Phase { Connecting, Handshake, Sending, Receiving };
+  enum class Step { Resolving, Connecting, Handshaking, Sending, ReadingHeader, ReadingPage, Done };
+  // How a pass ended: waiting for a descriptor, or stopped only to let the windows paint.
+  enum class Pass { Wait, Yield };
+
+  struct Attempt {
+    UniqueFd fd;
+  };
+
+  Pass Advance() {
+    for (;;) {
+      const Step before = step_;
+      Pass pass = Pass::Wait;
+      switch (step_) {
+        case Step::Resolving: Resolve(); break;
+        case Step::Connecting: Connect(); break;
+        case Step::Handshaking: Handshake(); break;
+        case Step::Sending: Send(); break;
+        case Step::ReadingHeader:
+        case Step::ReadingPage: pass = Read(); break;
+        case Step::Done: return Pass::Wait;
+      }
+      if (step_ == before) return pass;
+    }
+  }
+
+  void Wait(Pass pass, uint64_t deadline, uint64_t now) {
+    if (pass == Pass::Yield) {
+      platform_.WaitBusy({}, 0);
+      return;
+    }
+    uint64_t until = deadline;
+    std::vector<Watch> watches;
+    switch (step_) {
+      case Step::Resolving:
+        watches.push_back({lookup_->WaitFd(), Ready::Read});
+        break;
+      case Step::Connecting:
+        for (const Attempt& a : attempts_) watches.push_back({a.fd.get(), Ready::Write});
+        if (next_ < order_.size()) until = std::min(until, std::max(nextAttemptAt_, now + 1));
+        break;
+      default:
+        watches.push_back({fd_.get(), want_});
+        break;
+    }
+    platform_.WaitBusy(watches, WaitMilliseconds(until > now ? until - now : 1));
+  }
 
   int WaitMilliseconds(uint64_t ticks) const {
     double perTick = platform_.MillisecondsPerTick();
@@ -326,11 +323,89 @@ class Exchange {
     return static_cast<int>(std::clamp(ms, 1.0, static_cast<double>(INT_MAX)));
   }
 
-  std::size_t PageSize() const { return header_ ? raw_.size() - header_->bodyStart : 0; }
-
   void Finish(HttpError e) {
     error_ = e;
-    done_ = true;
+    step_ = Step::Done;
+  }
+
+  // ---- Resolve
+
+  void Resolve() {
+    if (!lookup_->Done()) return;
+    order_ = InterleaveFamilies(lookup_->Take());
+    lookup_.reset();
+    if (order_.empty()) return Finish(HttpError::NotResolved);
+    step_ = Step::Connecting;
+  }
+
+  // ---- Connect
+
+  // Starts a non-blocking connection to `e`; false when it failed at once.
+  bool StartAttempt(const Endpoint& e) {
+    sockaddr_storage sa;
+    const socklen_t len = ToSockaddr(e, sa);
+    UniqueFd fd(::socket(sa.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!fd) return false;
+    int r;
+    do {
+      r = ::connect(fd.get(), reinterpret_cast<const sockaddr*>(&sa), len);
+    } while (r != 0 && errno == EINTR);
+    if (r != 0 && errno != EINPROGRESS) return false;
+    attempts_.push_back({std::move(fd)});
+    return true;
+  }
+
+  enum class Link { Pending, Up, Down };
+
+  // Checked on every pass, whatever the wait reported: a connect that finished at once is
+  // noticed on the first pass, and a spurious wake-up finds the socket still connecting.
+  static Link LinkOf(int fd) {
+    int err = 0;
+    socklen_t len = sizeof err;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0) return Link::Down;
+    if (err != 0) return Link::Down;
+    sockaddr_storage peer{};
+    socklen_t plen = sizeof peer;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &plen) != 0) {
+      return errno == ENOTCONN ? Link::Pending : Link::Down;
+    }
+    return Link::Up;
+  }
+
+  void Connect() {
+    for (;;) {
+      const uint64_t now = platform_.Ticks();
+      // The next address gets its turn when nothing is under way or the last one's head start
+      // is over; one that fails at once hands on at once.
+      while (next_ < order_.size() && (attempts_.empty() || now >= nextAttemptAt_)) {
+        if (StartAttempt(order_[next_++])) nextAttemptAt_ = now + attemptDelay_;
+      }
+      bool failed = false;
+      for (auto it = attempts_.begin(); it != attempts_.end();) {
+        const Link link = LinkOf(it->fd.get());
+        if (link == Link::Up) {
+          fd_ = std::move(it->fd);
+          attempts_.clear();  // the others are closed
+          moved_ = true;      // the connection came up
+          if (!secure_) {
+            step_ = Step::Sending;
+            return;
+          }
+          if (!MakeSession()) return Finish(HttpError::TlsSetup);
+          step_ = Step::Handshaking;
+          return;
+        }
+        if (link == Link::Down) {
+          it = attempts_.erase(it);
+          failed = true;
+        } else {
+          ++it;
+        }
+      }
+      if (attempts_.empty() && next_ >= order_.size()) return Finish(HttpError::ConnectFailed);
+      if (!failed || next_ >= order_.size()) return;
+      nextAttemptAt_ = now;  // a failure hands on at once
+    }
   }
 
   bool MakeContext() {
@@ -368,99 +443,54 @@ class Exchange {
     return true;
   }
 
-  // Starts a connection to the next address that takes one; false when none is left.
-  bool ConnectNext() {
-    while (next_ < addresses_.size()) {
-      const SocketAddress& a = addresses_[next_++];
-      fd_ = SocketFd(::socket(reinterpret_cast<const sockaddr*>(a.storage)->sa_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-      if (!fd_) continue;
-      int r;
-      do {
-        r = ::connect(fd_.get(), reinterpret_cast<const sockaddr*>(a.storage), a.length);
-      } while (r != 0 && errno == EINTR);
-      if (r == 0 || errno == EINPROGRESS) {
-        phase_ = Phase::Connecting;
-        want_ = POLLOUT;
-        return true;
-      }
-      fd_.Reset();
-    }
-    return false;
-  }
+  // ---- Handshake
 
-  // Advances as far as the connection allows without blocking.
-  void Step() {
-    if (phase_ == Phase::Connecting) {
-      // Checked on every pass, whatever the wait reported: a connect that finished at once is
-      // noticed on the first pass, and a spurious wake-up finds the socket still connecting.
-      int err = 0;
-      socklen_t len = sizeof err;
-      if (::getsockopt(fd_.get(), SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
-      if (err == 0) {
-        sockaddr_storage peer{};
-        socklen_t plen = sizeof peer;
-        if (::getpeername(fd_.get(), reinterpret_cast<sockaddr*>(&peer), &plen) != 0) {
-          if (errno == ENOTCONN) return;  // still on its way
-          err = errno;
-        }
-      }
-      if (err != 0) {
-        fd_.Reset();
-        if (!ConnectNext()) Finish(HttpError::ConnectFailed);
+  void Handshake() {
+    ERR_clear_error();
+    int r = SSL_do_handshake(ssl_.get());
+    if (r != 1) {
+      int err = SSL_get_error(ssl_.get(), r);
+      if (err == SSL_ERROR_WANT_READ) {
+        want_ = Ready::Read;
         return;
       }
-      changed_ = true;  // the connection came up
-      if (secure_) {
-        if (!MakeSession()) return Finish(HttpError::TlsSetup);
-        phase_ = Phase::Handshake;
-      } else {
-        phase_ = Phase::Sending;
+      if (err == SSL_ERROR_WANT_WRITE) {
+        want_ = Ready::Write;
+        return;
       }
+      fatal_ = true;
+      moved_ = true;
+      return Finish(HttpError::TlsHandshake);
     }
-    if (phase_ == Phase::Handshake) {
-      ERR_clear_error();
-      int r = SSL_do_handshake(ssl_.get());
-      if (r != 1) {
-        int err = SSL_get_error(ssl_.get(), r);
-        if (err == SSL_ERROR_WANT_READ) {
-          want_ = POLLIN;
-          return;
-        }
-        if (err == SSL_ERROR_WANT_WRITE) {
-          want_ = POLLOUT;
-          return;
-        }
-        fatal_ = true;
-        changed_ = true;
-        return Finish(HttpError::TlsHandshake);
-      }
-      // SSL_VERIFY_PEER already fails the handshake on a refused certificate; checked again so
-      // that nothing is ever sent over an unverified session.
-      if (SSL_get_verify_result(ssl_.get()) != X509_V_OK || !SSL_get0_peer_certificate(ssl_.get())) {
-        changed_ = true;
-        return Finish(HttpError::TlsHandshake);
-      }
-      handshakeDone_ = true;
-      phase_ = Phase::Sending;
+    // SSL_VERIFY_PEER already fails the handshake on a refused certificate; checked again so
+    // that nothing is ever sent over an unverified session.
+    if (SSL_get_verify_result(ssl_.get()) != X509_V_OK || !SSL_get0_peer_certificate(ssl_.get())) {
+      moved_ = true;
+      return Finish(HttpError::TlsHandshake);
     }
-    if (phase_ == Phase::Sending) {
-      while (sent_ < request_.size()) {
-        std::size_t n = 0;
-        int io = Write(request_.substr(sent_), n);
-        if (io == 0) {
-          want_ = wantAfterIo_;
-          return;
-        }
-        if (io < 0) {
-          changed_ = true;
-          return Finish(HttpError::SendFailed);
-        }
-        sent_ += n;
+    handshakeDone_ = true;
+    moved_ = true;  // the secure connection is up
+    step_ = Step::Sending;
+  }
+
+  // ---- Send
+
+  void Send() {
+    while (sent_ < request_.size()) {
+      std::size_t n = 0;
+      int io = Write(request_.substr(sent_), n);
+      if (io == 0) {
+        want_ = wantAfterIo_;
+        return;
       }
-      phase_ = Phase::Receiving;
-      want_ = POLLIN;
+      if (io < 0) {
+        moved_ = true;
+        return Finish(HttpError::SendFailed);
+      }
+      sent_ += n;
     }
-    Receive();
+    step_ = Step::ReadingHeader;
+    want_ = Ready::Read;
   }
 
   // 1: some bytes written; 0: try again when `wantAfterIo_` is ready; -1: broken.
@@ -478,16 +508,44 @@ class Exchange {
       }
       if (errno == EINTR) continue;
       if (errno == EAGAIN || errno == EWOULDBLOCK) {
-        wantAfterIo_ = POLLOUT;
+        wantAfterIo_ = Ready::Write;
         return 0;
       }
       return -1;
     }
   }
 
+  // ---- Read the header block, then the page
+
+  Pass Read() {
+    char buf[16384];
+    std::size_t thisPass = 0;
+    for (;;) {
+      if (thisPass >= kReadPerPass) return Pass::Yield;
+      std::size_t n = 0;
+      int io = Receive(buf, sizeof buf, n);
+      if (io == 0) {
+        want_ = wantAfterIo_;
+        return Pass::Wait;
+      }
+      if (io < 0) {
+        moved_ = true;  // the connection went down
+        Finish(io == -1 ? HttpError::None : HttpError::ReceiveFailed);
+        return Pass::Wait;
+      }
+      thisPass += n;
+      reader_.Feed(std::string_view(buf, n));
+      if (reader_.HeaderTooLarge()) {
+        Finish(HttpError::HeaderTooLarge);
+        return Pass::Wait;
+      }
+      step_ = reader_.HeaderEnded() ? Step::ReadingPage : Step::ReadingHeader;
+    }
+  }
+
   // 1: some bytes read; 0: try again when `wantAfterIo_` is ready; -1: closed by the server;
   // -2: broken.
-  int Read(char* buf, std::size_t size, std::size_t& n) {
+  int Receive(char* buf, std::size_t size, std::size_t& n) {
     if (ssl_) {
       ERR_clear_error();
       if (SSL_read_ex(ssl_.get(), buf, size, &n) == 1) return 1;
@@ -504,7 +562,7 @@ class Exchange {
       if (r == 0) return -1;
       if (errno == EINTR) continue;
       if (errno == EAGAIN || errno == EWOULDBLOCK) {
-        wantAfterIo_ = POLLIN;
+        wantAfterIo_ = Ready::Read;
         return 0;
       }
       return -2;
@@ -514,42 +572,15 @@ class Exchange {
   int SslRetry() {
     int err = SSL_get_error(ssl_.get(), 0);
     if (err == SSL_ERROR_WANT_READ) {
-      wantAfterIo_ = POLLIN;
+      wantAfterIo_ = Ready::Read;
       return 0;
     }
     if (err == SSL_ERROR_WANT_WRITE) {
-      wantAfterIo_ = POLLOUT;
+      wantAfterIo_ = Ready::Write;
       return 0;
     }
     fatal_ = true;
     return -1;
-  }
-
-  void Receive() {
-    char buf[16384];
-    for (;;) {
-      std::size_t n = 0;
-      int io = Read(buf, sizeof buf, n);
-      if (io == 0) {
-        want_ = wantAfterIo_;
-        return;
-      }
-      if (io < 0) {
-        changed_ = true;  // the connection went down
-        return Finish(io == -1 ? HttpError::None : HttpError::ReceiveFailed);
-      }
-      raw_.append(buf, n);
-      if (!header_) {
-        header_ = FindHeaderBlock(raw_, false);
-        if (!header_ && raw_.size() > HTTPSecureSocket::kMaxHeader) {
-          return Finish(HttpError::HeaderTooLarge);
-        }
-      }
-      if (header_ && PageSize() > HTTPSecureSocket::kMaxPage) {
-        raw_.resize(header_->bodyStart + HTTPSecureSocket::kMaxPage);
-        return Finish(HttpError::PageTooLarge);
-      }
-    }
   }
 
   void Close() {
@@ -559,6 +590,8 @@ class Exchange {
     }
     ssl_.reset();
     fd_.Reset();
+    attempts_.clear();
+    lookup_.reset();  // an unfinished look-up is abandoned
   }
 
   Platform& platform_;
@@ -566,24 +599,26 @@ class Exchange {
   const bool secure_;
   const std::string_view request_;
 
-  std::vector<SocketAddress> addresses_;
-  std::size_t next_ = 0;
+  Step step_ = Step::Resolving;
+  std::optional<PendingLookup> lookup_;
+  std::vector<Endpoint> order_;   // the addresses in the order they are tried
+  std::size_t next_ = 0;          // the next of order_ to try
+  std::vector<Attempt> attempts_; // connections under way, oldest first
+  uint64_t nextAttemptAt_ = 0;    // tick at which the next address gets its turn
+  uint64_t attemptDelay_ = 15;
   // Declared before the session so that the session is freed first.
-  SocketFd fd_;
+  UniqueFd fd_;
   SslCtxPtr ctx_;
   SslPtr ssl_;
 
-  Phase phase_ = Phase::Connecting;
-  short want_ = POLLOUT;
-  short wantAfterIo_ = POLLIN;
+  Ready want_ = Ready::Write;
+  Ready wantAfterIo_ = Ready::Read;
   bool handshakeDone_ = false;
   bool fatal_ = false;  // after a fatal TLS error no close_notify may be sent
-  bool changed_ = false;
-  bool done_ = false;
+  bool moved_ = false;  // the connection came up, was secured or went down in this pass
   HttpError error_ = HttpError::None;
   std::size_t sent_ = 0;
-  std::string raw_;
-  std::optional<HeaderBlock> header_;
+  AnswerReader reader_;
 };
 
 // Wipes a buffer that held a credential before its memory goes back.
@@ -595,16 +630,6 @@ struct Wipe {
 };
 
 }  // namespace
-
-HttpAnswer ParseHttpAnswer(std::string_view raw) {
-  HttpAnswer a;
-  auto h = FindHeaderBlock(raw, true);
-  if (!h) return a;
-  a.headerComplete = true;
-  a.status = StatusOf(raw.substr(0, h->firstLineEnd));
-  a.page = std::string(raw.substr(h->bodyStart));
-  return a;
-}
 
 String EncodeBase64(const String& text, int32_t) {
   const std::string& in = text.Bytes();
@@ -636,7 +661,6 @@ std::string_view to_string(HttpError error) {
     case HttpError::SendFailed: return "sending failed";
     case HttpError::ReceiveFailed: return "receiving failed";
     case HttpError::TimedOut: return "timed out";
-    case HttpError::PageTooLarge: return "page too large";
     case HttpError::HeaderTooLarge: return "header block too large";
   }
   return "unknown";
@@ -688,6 +712,7 @@ void HTTPSecureSocket::SetRequestHeader(const String& name, const String& value)
 
 String HTTPSecureSocket::Get(const String& url, int32_t timeoutSeconds) {
   status_ = 0;
+  markerFound_ = false;
   auto target = ParseAddress(url.Bytes(), port_);
   if (!target) {
     error_ = HttpError::BadAddress;
@@ -719,11 +744,11 @@ String HTTPSecureSocket::Get(const String& url, int32_t timeoutSeconds) {
   request += "\r\n";
 
   const uint64_t timeoutTicks = static_cast<uint64_t>(std::max<int32_t>(timeoutSeconds, 0)) * kTicksPerSecond;
-  Exchange exchange(CurrentPlatform(), *target, secure_, request);
+  Exchange exchange(CurrentPlatform(), *target, secure_, request, marker_);
   error_ = exchange.Run(timeoutTicks);
-  if (error_ == HttpError::HeaderTooLarge) return String();
-  HttpAnswer answer = ParseHttpAnswer(exchange.raw());
+  HttpAnswer answer = exchange.Answer();
   status_ = answer.status;
+  markerFound_ = answer.markerFound;
   return String(std::move(answer.page));
 }
 

@@ -5,8 +5,14 @@
 // with the request headers in the order they were set, each once; "Host" is added when sending.
 // Reads the answer until the server closes it. Follows no redirects, retries nothing.
 //
+// One Get goes through these steps, all inside one inactivity time-out: resolve the host (on a
+// worker thread), connect (every address, the families taking turns, each new attempt 250 ms
+// after the previous one or at once when it fails; the first connection up wins), handshake,
+// send, read the header block, read the page. The time-out starts again when the connection comes
+// up, when the handshake completes, when the connection goes down and when the page grows.
+//
 // Threading: one client is used by one thread at a time (the event-loop thread); Get blocks that
-// thread in Platform::WaitBusy. Failures are kept as values (LastError); nothing is thrown to the
+// thread in Platform::WaitBusy, which keeps the windows painted. Failures are kept as values (LastError); nothing is thrown to the
 // caller and nothing is logged. Error texts never carry header values, so a credential handed to
 // SetRequestHeader stays out of them.
 #pragma once
@@ -17,24 +23,11 @@
 #include <utility>
 #include <vector>
 
+#include "framework/http_answer.h"
 #include "framework/object.h"
 #include "framework/text.h"
 
 namespace fw {
-
-/// A parsed answer: status code (0 when no header block arrived) and the page.
-struct HttpAnswer {
-  int32_t status = 0;
-  bool headerComplete = false;
-  std::string page;
-};
-
-/// Parses raw answer bytes. The line end is the first line's own: CR LF, LF or a lone CR (so body
-/// bytes never change how the header block is read); the header block ends at the first empty
-/// line; the status is the second blank- or tab-separated field of the first line read as a
-/// decimal number modulo 2^32 (0 when it does not begin with a digit, or when no header block
-/// ended); the page is every byte after the empty line.
-HttpAnswer ParseHttpAnswer(std::string_view raw);
 
 /// The Base64 form of the text's bytes as one unbroken line (`lineWidth` is accepted and ignored:
 /// the result never holds a line break).
@@ -51,8 +44,7 @@ enum class HttpError {
   TlsHandshake,    ///< the handshake failed (certificate refused included); nothing was sent
   SendFailed,      ///< the connection broke while the request was being sent
   ReceiveFailed,   ///< the connection broke while the answer was arriving
-  TimedOut,        ///< no progress within the time-out
-  PageTooLarge,    ///< the page passed kMaxPage; reading stopped there
+  TimedOut,        ///< no progress within the time-out (the look-up included)
   HeaderTooLarge,  ///< the header block passed kMaxHeader without ending
 };
 
@@ -64,10 +56,10 @@ class HTTPSecureSocket : public Object {
  public:
   static const ClassRecord* Record();
   static constexpr int32_t DefaultPort = 443;
-  /// Most page bytes kept; past it the client stops reading and judges what arrived.
-  static constexpr std::size_t kMaxPage = 1 << 20;
+  /// Most page bytes kept; the rest of the page is read to its end and searched, then dropped.
+  static constexpr std::size_t kMaxPage = AnswerReader::kMaxPage;
   /// Most header-block bytes read while looking for its end; past it the answer counts as none.
-  static constexpr std::size_t kMaxHeader = 1 << 16;
+  static constexpr std::size_t kMaxHeader = AnswerReader::kMaxHeader;
 
   HTTPSecureSocket() = default;
   /// Wipes the stored header values: the Authorization header carries the credential.
@@ -84,6 +76,10 @@ class HTTPSecureSocket : public Object {
   String Get(const String& url, int32_t timeoutSeconds);
   /// The last answer's status code; 0 when no answer came.
   int32_t HTTPStatusCode() const { return status_; }
+  /// A text to look for in the whole page of the next Get, also past the part Get returns.
+  void SetPageMarker(const String& text) { marker_ = text.Bytes(); }
+  /// Whether the last Get's page held the marker text anywhere.
+  bool PageHasMarker() const { return markerFound_; }
   /// Why the last Get ended; HttpError::None before the first.
   HttpError LastError() const { return error_; }
   /// The request headers in sending order (without "Host", which Get adds).
@@ -94,6 +90,8 @@ class HTTPSecureSocket : public Object {
   int32_t port_ = DefaultPort;
   std::vector<std::pair<std::string, std::string>> headers_;
   int32_t status_ = 0;
+  std::string marker_;
+  bool markerFound_ = false;
   HttpError error_ = HttpError::None;
 };
 

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "framework/net.h"
 #include "framework/text.h"
 
 namespace fw {
@@ -15,11 +17,22 @@ namespace fw {
 class Window;
 class Picture;
 
-/// One address to connect a stream socket to: the bytes of a socket address (as large and aligned
-/// as the system's largest) and how many of them are used.
-struct SocketAddress {
-  alignas(8) unsigned char storage[128] = {};
-  uint32_t length = 0;
+/// Readiness of a descriptor: what a wait watches for, and what it found. Flags.
+enum class Ready : uint8_t { None = 0, Read = 1, Write = 2, Failed = 4 };
+constexpr Ready operator|(Ready a, Ready b) {
+  return static_cast<Ready>(static_cast<uint8_t>(a) | static_cast<uint8_t>(b));
+}
+constexpr Ready operator&(Ready a, Ready b) {
+  return static_cast<Ready>(static_cast<uint8_t>(a) & static_cast<uint8_t>(b));
+}
+constexpr bool Any(Ready r) { return r != Ready::None; }
+
+/// One descriptor a wait watches. `got` is filled by the wait; Failed (an error or hang-up) is
+/// reported whatever `want` says.
+struct Watch {
+  int fd = -1;
+  Ready want = Ready::None;
+  Ready got = Ready::None;
 };
 
 /// The machine under the framework. Every call is made on the event-loop thread.
@@ -43,20 +56,21 @@ class Platform {
   /// Runs the framework's own Edit command (EditUndo, EditCut, ...) on the focused text field.
   virtual bool EditCommand(const String& itemName) = 0;
 
-  /// Waits until `fd` is ready for `events` (poll flags) or `timeoutMs` passes (-1: no limit),
-  /// keeping windows painted and busy indicators turning but delivering no user input.
-  /// Gives the poll result flags, 0 on time-out.
-  virtual short WaitBusy(int fd, short events, int timeoutMs) = 0;
+  /// Waits until one of `watches` is ready or `timeoutMs` passes (-1: no limit), keeping windows
+  /// painted and busy indicators turning but delivering no user input. Fills each watch's `got`;
+  /// true when one is ready, false on time-out. With no watches it only waits.
+  virtual bool WaitBusy(std::span<Watch> watches, int timeoutMs) = 0;
 
   /// Opens the address in the user's default browser; not waited for.
   virtual void ShowURL(const String& url) = 0;
   /// The system version query: "sys1" major, "sys2" minor, "sys3" bug-fix number.
   virtual bool Gestalt(std::string_view selector, int32_t& result) = 0;
-  /// A synchronous host-name look-up: the first address as text, or the empty text.
+  /// A host-name look-up, synchronous for the caller: the first address as text, or the empty
+  /// text. The windows keep painting while it runs.
   virtual String LookupIPAddress(const String& host) = 0;
-  /// Resolves `host` for a TCP connection to `port`: the addresses to try, in order; none when the
-  /// name cannot be resolved.
-  virtual std::vector<SocketAddress> ResolveStream(const std::string& host, uint16_t port) = 0;
+  /// Starts resolving `host` for a TCP connection to `port`; the answer is the addresses to try,
+  /// in the resolver's order, none when the name cannot be resolved.
+  virtual PendingLookup ResolveStream(const std::string& host, uint16_t port) = 0;
   /// The running executable's path.
   virtual std::string ExecutablePath() = 0;
   /// Checks that `picture.bytes` can be drawn and fills its size; false when it cannot.

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -17,12 +18,72 @@
 
 namespace fw {
 
-short PosixServices::WaitBusy(int fd, short events, int timeoutMs) {
-  pollfd p{fd, events, 0};
+namespace {
+
+// The system resolver, blocking: every address getaddrinfo gives for a stream socket, in its
+// order. Runs on a look-up's worker thread.
+std::vector<Endpoint> ResolveNow(const std::string& host, uint16_t port) {
+  std::vector<Endpoint> out;
+  if (host.empty() || host.find('\0') != std::string::npos) return out;
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = AI_ADDRCONFIG;
+  addrinfo* res = nullptr;
+  if (::getaddrinfo(host.c_str(), nullptr, &hints, &res) != 0) return out;
+  for (addrinfo* a = res; a; a = a->ai_next) {
+    if (a->ai_family == AF_INET && a->ai_addrlen >= sizeof(sockaddr_in)) {
+      const auto* in = reinterpret_cast<const sockaddr_in*>(a->ai_addr);
+      Endpoint e;
+      e.family = Endpoint::Family::V4;
+      std::memcpy(e.address.data(), &in->sin_addr, 4);
+      e.port = port;
+      out.push_back(e);
+    } else if (a->ai_family == AF_INET6 && a->ai_addrlen >= sizeof(sockaddr_in6)) {
+      const auto* in6 = reinterpret_cast<const sockaddr_in6*>(a->ai_addr);
+      Endpoint e;
+      e.family = Endpoint::Family::V6;
+      std::memcpy(e.address.data(), &in6->sin6_addr, 16);
+      e.port = port;
+      e.scope = in6->sin6_scope_id;
+      out.push_back(e);
+    }
+  }
+  ::freeaddrinfo(res);
+  return out;
+}
+
+}  // namespace
+
+void KeepMemoryPrivate() { ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0); }
+
+short PollEvents(Ready want) {
+  short events = 0;
+  if (Any(want & Ready::Read)) events |= POLLIN;
+  if (Any(want & Ready::Write)) events |= POLLOUT;
+  return events;
+}
+
+Ready ReadinessOf(short revents) {
+  Ready got = Ready::None;
+  if (revents & POLLIN) got = got | Ready::Read;
+  if (revents & POLLOUT) got = got | Ready::Write;
+  if (revents & (POLLERR | POLLHUP | POLLNVAL)) got = got | Ready::Failed;
+  return got;
+}
+
+bool PosixServices::WaitBusy(std::span<Watch> watches, int timeoutMs) {
+  std::vector<pollfd> polls;
+  polls.reserve(watches.size());
+  for (Watch& w : watches) {
+    w.got = Ready::None;
+    polls.push_back({w.fd, PollEvents(w.want), 0});
+  }
   for (;;) {
-    int r = ::poll(&p, 1, timeoutMs);
+    int r = ::poll(polls.data(), polls.size(), timeoutMs);
     if (r < 0 && errno == EINTR) continue;
-    return r > 0 ? p.revents : 0;
+    for (std::size_t i = 0; r > 0 && i < watches.size(); ++i) watches[i].got = ReadinessOf(polls[i].revents);
+    return r > 0;
   }
 }
 
@@ -85,45 +146,17 @@ bool PosixServices::Gestalt(std::string_view selector, int32_t& result) {
 String PosixServices::LookupIPAddress(const String& host) {
   const std::string& name = host.Bytes();
   if (name.empty() || name.find('\0') != std::string::npos) return String();
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_ADDRCONFIG;
-  addrinfo* res = nullptr;
-  if (::getaddrinfo(name.c_str(), nullptr, &hints, &res) != 0 || !res) return String();
-  char text[INET6_ADDRSTRLEN] = {};
-  const void* addr = nullptr;
-  if (res->ai_family == AF_INET) {
-    addr = &reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr;
-  } else if (res->ai_family == AF_INET6) {
-    addr = &reinterpret_cast<sockaddr_in6*>(res->ai_addr)->sin6_addr;
+  PendingLookup lookup = PendingLookup::Start([name] { return ResolveNow(name, 0); });
+  while (!lookup.Done()) {
+    Watch answer{lookup.WaitFd(), Ready::Read};
+    WaitBusy({&answer, 1}, answer.fd >= 0 ? -1 : 50);
   }
-  String out;
-  if (addr && ::inet_ntop(res->ai_family, addr, text, sizeof text)) out = String(text);
-  ::freeaddrinfo(res);
-  return out;
+  std::vector<Endpoint> endpoints = lookup.Take();
+  return endpoints.empty() ? String() : String(ToText(endpoints.front()));
 }
 
-std::vector<SocketAddress> PosixServices::ResolveStream(const std::string& host, uint16_t port) {
-  std::vector<SocketAddress> out;
-  if (host.empty() || host.find('\0') != std::string::npos) return out;
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_ADDRCONFIG | AI_NUMERICSERV;
-  addrinfo* res = nullptr;
-  std::string service = std::to_string(port);
-  if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &res) != 0) return out;
-  for (addrinfo* a = res; a; a = a->ai_next) {
-    SocketAddress sa;
-    static_assert(sizeof(sa.storage) >= sizeof(sockaddr_storage));
-    if (a->ai_addrlen > sizeof(sa.storage)) continue;
-    std::memcpy(sa.storage, a->ai_addr, a->ai_addrlen);
-    sa.length = a->ai_addrlen;
-    out.push_back(sa);
-  }
-  ::freeaddrinfo(res);
-  return out;
+PendingLookup PosixServices::ResolveStream(const std::string& host, uint16_t port) {
+  return PendingLookup::Start([host, port] { return ResolveNow(host, port); });
 }
 
 std::string PosixServices::ExecutablePath() {

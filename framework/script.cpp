@@ -19,6 +19,7 @@
 
 #include "framework/platform.h"
 #include "framework/runtime.h"
+#include "framework/unique_fd.h"
 
 extern char** environ;
 
@@ -50,22 +51,6 @@ std::map<int32_t, PendingRun>& Pending() {
   static std::map<int32_t, PendingRun> pending;
   return pending;
 }
-
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd = -1) : fd_(fd) {}
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd() { Reset(); }
-  int get() const { return fd_; }
-  void Reset(int fd = -1) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
-
- private:
-  int fd_;
-};
 
 // Moves a descriptor above 0..2, so that placing it on the script's standard input always makes
 // a fresh, inheritable descriptor, even when this process runs with a standard one closed.
@@ -160,7 +145,8 @@ void SendParameters(int fd, const std::string& payload, pid_t pid, int pidfd) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       if (ChildEnded(pid, pidfd)) return;
-      CurrentPlatform().WaitBusy(fd, POLLOUT, 100);
+      Watch writable{fd, Ready::Write};
+      CurrentPlatform().WaitBusy({&writable, 1}, 100);
       continue;
     }
     return;  // EPIPE and the like: the script does not read its input
@@ -178,9 +164,10 @@ void WaitForExit(pid_t pid, int pidfd) {
       return;  // ECHILD: reaped elsewhere (or SIGCHLD ignored); nothing left to wait for
     }
     if (pidfd >= 0) {
-      CurrentPlatform().WaitBusy(pidfd, POLLIN, 1000);
+      Watch ended{pidfd, Ready::Read};
+      CurrentPlatform().WaitBusy({&ended, 1}, 1000);
     } else {
-      CurrentPlatform().WaitBusy(-1, 0, 50);
+      CurrentPlatform().WaitBusy({}, 50);
     }
   }
 }
@@ -286,7 +273,7 @@ void CompleteParamScriptExecute(int32_t handle) {
 }
 
 void RuntimeBackgroundTask() {
-  if (HasPlatform()) CurrentPlatform().WaitBusy(-1, 0, 0);
+  if (HasPlatform()) CurrentPlatform().WaitBusy({}, 0);
 }
 
 }  // namespace fw

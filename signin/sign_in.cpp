@@ -37,10 +37,13 @@ enum class Outcome {
   Unexpected
 };
 
-// The first test that holds chooses; the page is searched only for a 200 answer.
-Outcome ChooseOutcome(int16_t status, const fw::String& page) {
+constexpr const char* kUnknownUserMark = "404";
+
+// The first test that holds chooses; the page is searched only for a 200 answer. The client
+// searches the whole page as it arrives, also past the part it keeps.
+Outcome ChooseOutcome(int16_t status, bool pageHasMark) {
   if (status == 0) return Outcome::NoAnswer;
-  if (status == 200 && fw::InStr(0, page, "404") > 0) return Outcome::IncorrectUsername;
+  if (status == 200 && pageHasMark) return Outcome::IncorrectUsername;
   if (status == 401) return Outcome::IncorrectPassword;
   if (status == 403) return Outcome::UsernameNotFound;
   if (status == 501) return Outcome::Success;
@@ -114,10 +117,11 @@ void MainWindow::btn_connect_Action() {
   client->SetSecure(true);
   client->SetRequestHeader("User-Agent", kUserAgent);
   client->SetRequestHeader("Authorization", fw::String("Basic ") + credential);
-  const fw::String page = client->Get(signin::RequestAddress(host), kTimeoutSeconds);
+  client->SetPageMarker(kUnknownUserMark);
+  client->Get(signin::RequestAddress(host), kTimeoutSeconds);
   // Every test and the code line use the low 16 bits of the reported code, read as signed.
   const auto status = static_cast<int16_t>(client->HTTPStatusCode());
-  const Outcome outcome = ChooseOutcome(status, page);
+  const Outcome outcome = ChooseOutcome(status, client->PageHasMarker());
 
   if (outcome == Outcome::Success) {
     const fw::Ref<fw::VariantArray> params = fw::CreateArray(1, 4, 2);

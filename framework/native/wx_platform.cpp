@@ -202,18 +202,26 @@ class WxPlatform final : public fw::PosixServices {
 
   bool EditCommand(const fw::String& itemName) override { return RunEditCommand(itemName.Bytes()); }
 
-  short WaitBusy(int fd, short events, int timeoutMs) override {
-    if (!wxTheApp) return PosixServices::WaitBusy(fd, events, timeoutMs);
+  bool WaitBusy(std::span<fw::Watch> watches, int timeoutMs) override {
+    if (!wxTheApp) return PosixServices::WaitBusy(watches, timeoutMs);
     using Clock = WheelClock;
     const Clock::time_point deadline = timeoutMs >= 0
                                            ? Clock::now() + std::chrono::milliseconds(timeoutMs)
                                            : Clock::time_point::max();
     InputHold hold;
-    // Sleeps until the socket is ready, the display sends something, a wheel's step is due or
-    // the time is up; each wake turns the wheels and yields to the toolkit once.
-    pollfd p[2] = {{fd, events, 0}, {DisplayConnectionFd(), POLLIN, 0}};
+    // Sleeps until a watched descriptor is ready, the display sends something, a wheel's step is
+    // due or the time is up; each wake turns the wheels and yields to the toolkit once. The
+    // display connection is the last entry.
+    std::vector<pollfd> p;
+    p.reserve(watches.size() + 1);
+    for (fw::Watch& w : watches) {
+      w.got = fw::Ready::None;
+      p.push_back({w.fd, fw::PollEvents(w.want), 0});
+    }
+    const std::size_t display = p.size();
+    p.push_back({DisplayConnectionFd(), POLLIN, 0});
     // Display input that no yield would take in would wake the wait over and over.
-    nfds_t count = p[1].fd >= 0 && InputHold::CanYield() ? 2 : 1;
+    nfds_t count = p[display].fd >= 0 && InputHold::CanYield() ? p.size() : display;
     Clock::time_point followUp = Clock::time_point::max();
     for (;;) {
       const Clock::time_point step = TurnWheels(Clock::now());
@@ -223,22 +231,27 @@ class WxPlatform final : public fw::PosixServices {
       followUp = Clock::time_point::max();
       // A round trip since the yield may have read events off the connection: they wait in
       // memory, where poll does not see them.
-      if (count == 2 && DisplayEventsQueued()) wake = now;
+      if (count > display && DisplayEventsQueued()) wake = now;
       const auto sleepMs =
           wake <= now ? 0
                       : std::chrono::ceil<std::chrono::milliseconds>(wake - now).count();
-      p[0].revents = p[1].revents = 0;
-      const int r = ::poll(p, count, static_cast<int>(sleepMs));
-      if (r < 0 && errno != EINTR) return 0;
-      if (r > 0 && p[0].revents) return p[0].revents;
-      if (r > 0 && count == 2 && p[1].revents) {
-        if (p[1].revents & (POLLERR | POLLHUP | POLLNVAL)) {
-          count = 1;  // the display is gone: only the time wakes the wait from now on
+      for (pollfd& one : p) one.revents = 0;
+      const int r = ::poll(p.data(), count, static_cast<int>(sleepMs));
+      if (r < 0 && errno != EINTR) return false;
+      bool ready = false;
+      for (std::size_t i = 0; r > 0 && i < display; ++i) {
+        watches[i].got = fw::ReadinessOf(p[i].revents);
+        ready = ready || fw::Any(watches[i].got);
+      }
+      if (ready) return true;
+      if (r > 0 && count > display && p[display].revents) {
+        if (p[display].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+          count = display;  // the display is gone: only the time wakes the wait from now on
         } else {
           followUp = Clock::now() + kFrame;
         }
       }
-      if (Clock::now() >= deadline) return 0;
+      if (Clock::now() >= deadline) return false;
     }
   }
 

@@ -30,6 +30,12 @@ struct Pipe {
   }
 };
 
+/// A busy wait for `fd` to turn readable; true when it did within `ms`.
+bool WaitToRead(int fd, int ms) {
+  fw::Watch readable{fd, fw::Ready::Read};
+  return fw::CurrentPlatform().WaitBusy({&readable, 1}, ms);
+}
+
 double CpuSeconds() {
   rusage u{};
   ::getrusage(RUSAGE_SELF, &u);
@@ -49,7 +55,7 @@ TEST_F(WaitTest, IdlePipeTimesOutWhileWindowsRepaintAtLittleCost) {
   canvas->Refresh();
   const auto start = std::chrono::steady_clock::now();
   const double cpuStart = CpuSeconds();
-  EXPECT_EQ(fw::CurrentPlatform().WaitBusy(pipe.fds[0], POLLIN, 500), 0);
+  EXPECT_FALSE(WaitToRead(pipe.fds[0], 500));
   const double cpu = CpuSeconds() - cpuStart;
   const auto ms =
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
@@ -61,7 +67,7 @@ TEST_F(WaitTest, IdlePipeTimesOutWhileWindowsRepaintAtLittleCost) {
   // Readiness ends the wait at once and gives the poll flags.
   ASSERT_EQ(::write(pipe.fds[1], "x", 1), 1);
   const auto readyStart = std::chrono::steady_clock::now();
-  EXPECT_EQ(fw::CurrentPlatform().WaitBusy(pipe.fds[0], POLLIN, 5000) & POLLIN, POLLIN);
+  EXPECT_TRUE(WaitToRead(pipe.fds[0], 5000));
   EXPECT_LT(std::chrono::steady_clock::now() - readyStart, std::chrono::seconds(1));
 }
 
@@ -80,7 +86,7 @@ TEST_F(WaitTest, WheelTurnsDuringAWaitAndBetweenWaitsAndRestsWhenHidden) {
   Pipe pipe;
   // During a wait the loop yields no timer events: the wait itself turns the wheel.
   *paints = 0;
-  EXPECT_EQ(fw::CurrentPlatform().WaitBusy(pipe.fds[0], POLLIN, 700), 0);
+  EXPECT_FALSE(WaitToRead(pipe.fds[0], 700));
   EXPECT_GE(*paints, 3) << "the wheel stands still during a wait";
   // Outside a wait (a message box's loop, say) its timer turns it.
   *paints = 0;
@@ -90,7 +96,7 @@ TEST_F(WaitTest, WheelTurnsDuringAWaitAndBetweenWaitsAndRestsWhenHidden) {
   PumpFor(50);
   *paints = 0;
   PumpFor(400);
-  EXPECT_EQ(fw::CurrentPlatform().WaitBusy(pipe.fds[0], POLLIN, 300), 0);
+  EXPECT_FALSE(WaitToRead(pipe.fds[0], 300));
   EXPECT_EQ(*paints, 0) << "a hidden wheel still turns";
 }
 
@@ -119,7 +125,7 @@ TEST_F(WaitTest, InputMadeDuringAWaitIsDroppedNotReplayed) {
   ASSERT_EQ(*opens, 0);
   {
     fw::BusyScope handlerRunning;
-    fw::CurrentPlatform().WaitBusy(pipe.fds[0], POLLIN, 400);
+    WaitToRead(pipe.fds[0], 400);
   }
   sim.Text("z");  // after the wait, input flows again
   ASSERT_TRUE(PumpUntil([&] { return s->user->TextValue() == fw::String("z"); }))

@@ -35,10 +35,10 @@ class CountingPlatform : public FakePlatform {
  public:
   int waits = 0;
   bool busyDuringWaits = true;
-  short WaitBusy(int fd, short events, int timeoutMs) override {
+  bool WaitBusy(std::span<fw::Watch> watches, int timeoutMs) override {
     ++waits;
     busyDuringWaits = busyDuringWaits && fw::HandlerBusy();
-    return FakePlatform::WaitBusy(fd, events, timeoutMs);
+    return FakePlatform::WaitBusy(watches, timeoutMs);
   }
 };
 

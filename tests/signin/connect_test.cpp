@@ -49,6 +49,8 @@ TEST_F(ConnectTest, EveryFailureShowsItsTextAndRestoresTheWindow) {
   };
   const std::vector<Row> rows = {
       {AnswerScript::Status(200, "<p>Error 14045</p>"), true, "Incorrect Username", false},
+      {AnswerScript::Status(200, std::string(std::size_t{2} << 20, ' ') + "404"), true,
+       "Incorrect Username", false},
       {AnswerScript::Status(200, ""), true,
        Lines({kUnexpected, "", kFirewall, kSupport, "Code: 200"}), true},
       {AnswerScript::Status(302, ""), true,

@@ -1,13 +1,13 @@
 // A headless platform for tests: records what the system shows and asks, runs scripted events.
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <time.h>
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <map>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -28,7 +28,9 @@ class FakePlatform : public fw::PosixServices {
   std::string executablePath;            ///< "" means the real one
   std::deque<std::function<void()>> events;  ///< run in order by RunEventLoop
   std::function<void(const std::string&)> onMsgBox;  ///< runs while a box is "open"
-  std::map<std::string, uint16_t> routes;  ///< host -> port on 127.0.0.1; other hosts don't resolve
+  std::map<std::string, uint16_t> routes;  ///< host -> port on 127.0.0.1
+  std::map<std::string, std::vector<fw::Endpoint>> endpoints;  ///< host -> addresses, before routes
+  std::chrono::milliseconds resolveDelay{0};  ///< how long each stream look-up takes (real time)
   double tickMs = 1000.0 / 60.0;           ///< milliseconds per tick; smaller runs time-outs faster
   int windowsCreated = 0;
   int windowsClosed = 0;
@@ -73,18 +75,19 @@ class FakePlatform : public fw::PosixServices {
     auto it = hosts.find(host.Bytes());
     return it == hosts.end() ? fw::String() : fw::String(it->second);
   }
-  std::vector<fw::SocketAddress> ResolveStream(const std::string& host, uint16_t) override {
-    std::vector<fw::SocketAddress> out;
-    auto it = routes.find(host);
-    if (it == routes.end()) return out;
-    fw::SocketAddress a;
-    auto* in = reinterpret_cast<sockaddr_in*>(a.storage);
-    in->sin_family = AF_INET;
-    in->sin_port = htons(it->second);
-    in->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.length = sizeof(sockaddr_in);
-    out.push_back(a);
-    return out;
+  fw::PendingLookup ResolveStream(const std::string& host, uint16_t) override {
+    std::vector<fw::Endpoint> out;
+    if (auto it = endpoints.find(host); it != endpoints.end()) {
+      out = it->second;
+    } else if (auto r = routes.find(host); r != routes.end()) {
+      out.push_back(fw::Endpoint::V4({127, 0, 0, 1}, r->second));
+    }
+    if (resolveDelay.count() == 0) return fw::PendingLookup::Answered(std::move(out));
+    // The worker may outlive this platform: it owns copies of all it uses.
+    return fw::PendingLookup::Start([out, delay = resolveDelay] {
+      std::this_thread::sleep_for(delay);
+      return out;
+    });
   }
   uint64_t Ticks() override {
     timespec ts{};

@@ -289,6 +289,11 @@ AnswerScript AnswerScript::Status(int code, std::string page) {
 
 AnswerScript AnswerScript::CloseWithoutAnswer() { return AnswerScript(); }
 
+AnswerScript& AnswerScript::DelayHandshake(milliseconds delay) {
+  handshakeDelay_ = delay;
+  return *this;
+}
+
 AnswerScript AnswerScript::Silent(milliseconds limit) { return AnswerScript().HoldOpen(limit); }
 
 // ---- Server --------------------------------------------------------------------------------------
@@ -325,6 +330,10 @@ class Session {
   }
 
   void Run(const AnswerScript& script) {
+    if (script.handshakeDelay().count() > 0) {
+      pollfd stop{stopFd_, POLLIN, 0};
+      if (::poll(&stop, 1, static_cast<int>(script.handshakeDelay().count())) != 0) return;
+    }
     if (!Handshake()) return;
     rec_.handshakeDone = true;
     if (script.readsRequest()) ReadRequest();
@@ -618,21 +627,46 @@ void TlsServer::Stop() {
   recorded_.notify_all();
 }
 
-RefusingPort::RefusingPort() {
-  fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  Check(fd_ >= 0, "socket");
+namespace {
+
+// A TCP socket bound to an ephemeral port on 127.0.0.1; fills `port`.
+int BindLoopback(uint16_t& port) {
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  Check(fd >= 0, "socket");
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t len = sizeof a;
-  if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-      ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
-    ::close(fd_);
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+    ::close(fd);
     Fail("cannot bind 127.0.0.1");
   }
-  port_ = ntohs(a.sin_port);
+  port = ntohs(a.sin_port);
+  return fd;
 }
 
+}  // namespace
+
+RefusingPort::RefusingPort() : fd_(BindLoopback(port_)) {}
+
 RefusingPort::~RefusingPort() { ::close(fd_); }
+
+BlackHolePort::BlackHolePort() : listenFd_(BindLoopback(port_)) {
+  Check(::listen(listenFd_, 0) == 0, "listen");
+  // The filler's handshake completes in the kernel and takes the queue's one place for good.
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(port_);
+  fillerFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  Check(fillerFd_ >= 0 && ::connect(fillerFd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0,
+        "cannot fill the listen queue");
+}
+
+BlackHolePort::~BlackHolePort() {
+  ::close(fillerFd_);
+  ::close(listenFd_);
+}
 
 }  // namespace testing_support

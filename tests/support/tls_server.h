@@ -89,6 +89,8 @@ class AnswerScript {
   AnswerScript& HoldOpen(std::chrono::milliseconds limit);
   /// Starts answering at once instead of first reading the request's header block.
   AnswerScript& WithoutReadingRequest();
+  /// Holds the TLS handshake back for `delay` after the connection is accepted.
+  AnswerScript& DelayHandshake(std::chrono::milliseconds delay);
 
   /// The raw bytes `raw`, then close.
   static AnswerScript Answer(std::string raw);
@@ -103,11 +105,14 @@ class AnswerScript {
   const std::vector<Step>& steps() const { return steps_; }
   /// Whether the request's header block is read before the first step.
   bool readsRequest() const { return readsRequest_; }
+  /// How long the handshake is held back.
+  std::chrono::milliseconds handshakeDelay() const { return handshakeDelay_; }
 
  private:
   AnswerScript& Add(Step step);
   std::vector<Step> steps_;
   bool readsRequest_ = true;
+  std::chrono::milliseconds handshakeDelay_{0};
 };
 
 /// What one connection saw, recorded once the server has finished with it.
@@ -177,8 +182,25 @@ class RefusingPort {
   uint16_t port() const { return port_; }
 
  private:
+  uint16_t port_ = 0;  // before the descriptor: the constructor fills both at once
   int fd_ = -1;
-  uint16_t port_ = 0;
+};
+
+/// A loopback port that swallows connection attempts: it listens with its one queue place taken,
+/// so the kernel drops every further SYN and a connect stays pending, as behind a broken route.
+class BlackHolePort {
+ public:
+  BlackHolePort();
+  ~BlackHolePort();
+  BlackHolePort(const BlackHolePort&) = delete;
+  BlackHolePort& operator=(const BlackHolePort&) = delete;
+  /// The port number on 127.0.0.1.
+  uint16_t port() const { return port_; }
+
+ private:
+  uint16_t port_ = 0;  // before the descriptors: the constructor fills it with the first
+  int listenFd_ = -1;
+  int fillerFd_ = -1;
 };
 
 }  // namespace testing_support
