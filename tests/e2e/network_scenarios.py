@@ -164,6 +164,7 @@ def dead_name_server(s):
     svc = s.serve(Answer(401))
     l = s.launch()
     l.wait_window()
+    mapped = time.monotonic()
     rect = window_rect(l)
     frames = []
     main = l.window
@@ -182,13 +183,14 @@ def dead_name_server(s):
         raise Failure("no question reached the name server's address")
     retry = next((t for t in tries if t - tries[0] > 2), None)
     shares = [(t, differing(f, drawn)) for t, f in frames]
-    note("window vs drawn at " + ", ".join(f"{t - l.started:.2f} s: {d:.3f}" for t, d in shares[:12]))
+    note("window vs drawn at " + ", ".join(f"{t - l.started:.2f} s: {d:.3f}" for t, d in shares[:6]))
     first = next((t for t, d in shares if d < 0.02), None)
     if first is None:
         raise Failure("the window never looked drawn before the warning")
-    note(f"window drawn {first - l.started:.2f} s after the start; management look-up asked at "
-         f"{tries[0] - l.started:.2f} s, asked again at "
-         f"{'-' if retry is None else f'{retry - l.started:.2f}'} s")
+    which = "the first grab" if first == shares[0][0] else "a later grab"
+    note(f"window mapped {mapped - l.started:.2f} s after the start, seen drawn in {which} taken at "
+         f"{first - l.started:.2f} s; management look-up asked at {tries[0] - l.started:.2f} s, asked again "
+         f"at {'-' if retry is None else f'{retry - l.started:.2f}'} s")
     if retry is None or first >= retry:
         raise Failure(f"the window was first drawn {first - l.started:.1f} s after the start, not before the "
                       "name server's first try timed out")
@@ -206,7 +208,8 @@ def dead_name_server(s):
             greyed = now - pressed
         if shown is None and l.screen.grab(*wheel) != idle:
             shown = now - pressed
-    note(f"after the press: fields greyed at {greyed} s, wheel at {shown} s")
+    note("after the press: fields greyed at " + ("-" if greyed is None else f"{greyed:.2f}") + " s, wheel at "
+         + ("-" if shown is None else f"{shown:.2f}") + " s")
     if greyed is None or shown is None or max(greyed, shown) > 1.0:
         raise Failure(f"the fields did not look disabled and the wheel did not show at once after the press "
                       f"(greyed: {greyed}, wheel: {shown})")
