@@ -8,7 +8,7 @@
 #include "signin/main_window.h"
 
 int main(int argc, char** argv) {
-  fw::KeepMemoryPrivate();
+  fw::SetUpProcess();
   try {
     native::InstallWxPlatform(argc, argv);
   } catch (const std::exception& e) {

@@ -1,5 +1,6 @@
 // The input rule, the Connect/Control switch, the link's look and click, Cancel and Close.
-#include "framework/platform.h"
+#include "framework/display.h"
+#include "framework/system.h"
 #include "framework/runtime.h"
 #include "shell/layout.h"
 #include "signin/account.h"

@@ -4,7 +4,8 @@
 
 #include "framework/http.h"
 #include "framework/object.h"
-#include "framework/platform.h"
+#include "framework/display.h"
+#include "framework/system.h"
 #include "framework/runtime.h"
 #include "framework/variant.h"
 #include "shell/layout.h"

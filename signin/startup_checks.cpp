@@ -1,5 +1,6 @@
 // The checks made when the sign-in window opens: the system version, then the network.
-#include "framework/platform.h"
+#include "framework/display.h"
+#include "framework/system.h"
 #include "framework/runtime.h"
 #include "signin/account.h"
 #include "signin/main_window.h"

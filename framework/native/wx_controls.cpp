@@ -1,4 +1,4 @@
-#include "framework/native/wx_controls.h"
+#include "wx_controls.h"
 
 #include <gtk/gtk.h>
 
@@ -29,8 +29,8 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/native/wx_backend.h"
-#include "framework/native/wx_window.h"
+#include "wx_backend.h"
+#include "wx_window.h"
 
 namespace native::detail {
 namespace {

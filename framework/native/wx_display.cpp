@@ -1,6 +1,6 @@
 // The display connection as the wait loop sees it. Kept apart because the X11 headers define
 // macros (None, Bool, Status, ...) that must not reach the rest of the backend: they come last.
-#include "framework/native/wx_backend.h"
+#include "wx_backend.h"
 
 #include <gdk/gdk.h>
 #ifdef GDK_WINDOWING_X11

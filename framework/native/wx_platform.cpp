@@ -26,9 +26,10 @@
 #include <utility>
 #include <vector>
 
-#include "framework/native/wx_backend.h"
-#include "framework/native/wx_window.h"
+#include "wx_backend.h"
+#include "wx_window.h"
 #include "framework/posix_services.h"
+#include "framework/posix_wait.h"
 #include "framework/runtime.h"
 #include "framework/ui.h"
 
@@ -154,7 +155,7 @@ class KdApp : public wxApp {
   }
 };
 
-class WxPlatform final : public fw::PosixServices {
+class WxDisplay final : public fw::Display {
  public:
   void RunEventLoop() override {
     BackendState& s = State();
@@ -203,7 +204,7 @@ class WxPlatform final : public fw::PosixServices {
   bool EditCommand(const fw::String& itemName) override { return RunEditCommand(itemName.Bytes()); }
 
   bool WaitBusy(std::span<fw::Watch> watches, int timeoutMs) override {
-    if (!wxTheApp) return PosixServices::WaitBusy(watches, timeoutMs);
+    if (!wxTheApp) return fw::PlainWait(watches, timeoutMs);
     using Clock = WheelClock;
     const Clock::time_point deadline = timeoutMs >= 0
                                            ? Clock::now() + std::chrono::milliseconds(timeoutMs)
@@ -263,7 +264,7 @@ class WxPlatform final : public fw::PosixServices {
       return false;
     };
     // The header check first, so that a huge declared size is refused before any allocation.
-    if (!PosixServices::DecodePicture(picture)) return refuse();
+    if (!fw::ReadPngSize(picture.bytes, picture.width, picture.height)) return refuse();
     if (int64_t{picture.width} * picture.height > kMaxPicturePixels) return refuse();
     wxLogNull quiet;
     wxMemoryInputStream in(picture.bytes.data(), picture.bytes.size());
@@ -371,7 +372,8 @@ void InstallWxPlatform(int argc, char** argv) {
   }
   // Toolkit messages go to standard error, never into dialogs of their own.
   delete wxLog::SetActiveTarget(new wxLogStderr);
-  fw::SetPlatform(std::make_unique<detail::WxPlatform>());
+  fw::SetDisplay(std::make_shared<detail::WxDisplay>());
+  fw::SetSystem(std::make_shared<fw::PosixServices>());
 }
 
 void UninstallWxPlatform() {
@@ -381,8 +383,9 @@ void UninstallWxPlatform() {
     if (auto* frame = dynamic_cast<detail::KdFrame*>(w)) frame->Detach();
     w->Destroy();
   }
-  if (fw::HasPlatform() && dynamic_cast<detail::WxPlatform*>(&fw::CurrentPlatform())) {
-    fw::SetPlatform(nullptr);
+  if (fw::HasDisplay() && dynamic_cast<detail::WxDisplay*>(&fw::CurrentDisplay())) {
+    fw::SetDisplay(nullptr);
+    fw::SetSystem(nullptr);
   }
   detail::State() = detail::BackendState{};
   detail::ForgetDecodedPictures();

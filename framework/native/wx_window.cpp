@@ -1,4 +1,4 @@
-#include "framework/native/wx_window.h"
+#include "wx_window.h"
 
 #include <wx/accel.h>
 #include <wx/menu.h>
@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/native/wx_backend.h"
-#include "framework/native/wx_controls.h"
-#include "framework/platform.h"
+#include "wx_backend.h"
+#include "wx_controls.h"
+#include "framework/display.h"
 #include "framework/runtime.h"
 
 namespace native::detail {
@@ -363,8 +363,8 @@ void KdFrame::OnMenu(wxCommandEvent& e) {
   Dispatch([&] {
     if (fw::Ref<fw::Application> app = fw::GetAppObject()) {
       app->HandleMenuCommand(*item);
-    } else if (fw::HasPlatform()) {
-      fw::CurrentPlatform().EditCommand(item->name);
+    } else if (fw::HasDisplay()) {
+      fw::CurrentDisplay().EditCommand(item->name);
     }
   });
 }

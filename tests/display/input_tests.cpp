@@ -5,7 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "framework/platform.h"
+#include "framework/display.h"
+#include "framework/system.h"
 #include "tests/display/display_support.h"
 
 namespace display_test {
@@ -31,7 +32,7 @@ TEST_F(InputTest, TypingReachesTheModelAndUndoTakesItBack) {
   sim.Char('Z', wxMOD_CONTROL);
   ASSERT_TRUE(PumpUntil([&] { return s->user->TextValue() == fw::String("a"); }));
   EXPECT_EQ(user->GetValue(), "a");
-  EXPECT_TRUE(fw::CurrentPlatform().EditCommand("EditUndo"));
+  EXPECT_TRUE(fw::CurrentDisplay().EditCommand("EditUndo"));
   EXPECT_EQ(user->GetValue(), "");
   EXPECT_FALSE(s->user->CanUndo());
 
@@ -44,8 +45,8 @@ TEST_F(InputTest, TypingReachesTheModelAndUndoTakesItBack) {
   EXPECT_FALSE(s->user->CanUndo());
 
   // Select All then Delete from the Edit commands is a user edit.
-  EXPECT_TRUE(fw::CurrentPlatform().EditCommand("EditSelectAll"));
-  EXPECT_TRUE(fw::CurrentPlatform().EditCommand("EditClear"));
+  EXPECT_TRUE(fw::CurrentDisplay().EditCommand("EditSelectAll"));
+  EXPECT_TRUE(fw::CurrentDisplay().EditCommand("EditClear"));
   EXPECT_EQ(s->user->TextValue(), fw::String(""));
   EXPECT_TRUE(s->user->CanUndo());
 }

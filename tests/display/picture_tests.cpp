@@ -7,7 +7,8 @@
 #include <utility>
 
 #include "framework/native/wx_backend.h"
-#include "framework/platform.h"
+#include "framework/display.h"
+#include "framework/system.h"
 #include "tests/display/display_support.h"
 
 namespace display_test {
@@ -28,7 +29,7 @@ std::string PngOf(int width, int height, const wxColour& colour) {
 fw::Ref<fw::Picture> Checked(std::string bytes) {
   auto picture = fw::MakeObject<fw::Picture>(fw::Picture::Record());
   picture->bytes = std::move(bytes);
-  EXPECT_TRUE(fw::CurrentPlatform().DecodePicture(*picture));
+  EXPECT_TRUE(fw::CurrentDisplay().DecodePicture(*picture));
   return picture;
 }
 

@@ -12,7 +12,8 @@
 #include <memory>
 #include <stdexcept>
 
-#include "framework/platform.h"
+#include "framework/display.h"
+#include "framework/system.h"
 #include "tests/display/display_support.h"
 
 namespace display_test {
@@ -33,7 +34,7 @@ struct Pipe {
 /// A busy wait for `fd` to turn readable; true when it did within `ms`.
 bool WaitToRead(int fd, int ms) {
   fw::Watch readable{fd, fw::Ready::Read};
-  return fw::CurrentPlatform().WaitBusy({&readable, 1}, ms);
+  return fw::CurrentDisplay().WaitBusy({&readable, 1}, ms);
 }
 
 double CpuSeconds() {
@@ -164,10 +165,10 @@ TEST_F(WaitTest, ExceptionFromAHandlerLeavesTheEventLoop) {
     press.SetEventObject(cancel);
     cancel->ProcessWindowEvent(press);
   });
-  EXPECT_THROW(fw::CurrentPlatform().RunEventLoop(), fw::NilObjectException);
+  EXPECT_THROW(fw::CurrentDisplay().RunEventLoop(), fw::NilObjectException);
   // The next run is not poisoned by it.
-  wxTheApp->CallAfter([] { fw::CurrentPlatform().QuitEventLoop(); });
-  EXPECT_NO_THROW(fw::CurrentPlatform().RunEventLoop());
+  wxTheApp->CallAfter([] { fw::CurrentDisplay().QuitEventLoop(); });
+  EXPECT_NO_THROW(fw::CurrentDisplay().RunEventLoop());
 }
 
 }  // namespace

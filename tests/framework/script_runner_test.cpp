@@ -57,9 +57,9 @@ std::string ReadFile(const fs::path& p) {
 class ScriptRunner : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto p = std::make_unique<CountingPlatform>();
+    auto p = std::make_shared<CountingPlatform>();
     platform_ = p.get();
-    fw::SetPlatform(std::move(p));
+    testing_support::Install(std::move(p));
     fw::RuntimeInit();
     std::string pattern = (fs::temp_directory_path() / "kdscript-XXXXXX").string();
     ASSERT_TRUE(::mkdtemp(pattern.data()));
@@ -71,7 +71,7 @@ class ScriptRunner : public ::testing::Test {
   }
   void TearDown() override {
     fw::RuntimeExit();
-    fw::SetPlatform(nullptr);
+    testing_support::Install(nullptr);
     std::error_code ec;
     fs::remove_all(root_, ec);
   }
@@ -271,7 +271,7 @@ TEST_F(ScriptRunner, BackgroundTaskLetsThePlatformPaintWithoutWaiting) {
   int before = platform_->waits;
   fw::RuntimeBackgroundTask();
   EXPECT_EQ(platform_->waits, before + 1);
-  fw::SetPlatform(nullptr);
+  testing_support::Install(nullptr);
   fw::RuntimeBackgroundTask();  // no platform: nothing to do
   fw::ScriptExecute(kScript);
 }

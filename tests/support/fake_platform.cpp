@@ -5,9 +5,9 @@
 namespace testing_support {
 
 PlatformScope::PlatformScope() {
-  auto p = std::make_unique<FakePlatform>();
+  auto p = std::make_shared<FakePlatform>();
   platform_ = p.get();
-  fw::SetPlatform(std::move(p));
+  Install(std::move(p));
   fw::RuntimeInit();
 }
 
@@ -15,7 +15,13 @@ PlatformScope::~PlatformScope() {
   fw::ReleaseImplicitWindowList();
   fw::ReleaseWindowList();
   fw::RuntimeExit();
-  fw::SetPlatform(nullptr);
+  Install(nullptr);
+}
+
+void Install(const std::shared_ptr<FakePlatform>& platform) {
+  fw::SetUpProcess();
+  fw::SetDisplay(platform);
+  fw::SetSystem(platform);
 }
 
 }  // namespace testing_support

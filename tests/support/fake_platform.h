@@ -11,13 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "framework/display.h"
 #include "framework/posix_services.h"
+#include "framework/posix_wait.h"
 #include "framework/ui.h"
 
 namespace testing_support {
 
 /// Records dialogs, browser pages, look-ups and windows; the event loop runs queued actions.
-class FakePlatform : public fw::PosixServices {
+class FakePlatform : public fw::Display, public fw::PosixServices {
  public:
   std::vector<std::string> log;          ///< "beep", "msgbox:<text>", "url:<addr>", "lookup:<host>", "quit"
   std::vector<std::string> messages;     ///< message box texts, in order
@@ -96,10 +98,20 @@ class FakePlatform : public fw::PosixServices {
     return static_cast<uint64_t>(ms / tickMs);
   }
   double MillisecondsPerTick() override { return tickMs; }
+  bool WaitBusy(std::span<fw::Watch> watches, int timeoutMs) override {
+    return fw::PlainWait(watches, timeoutMs);
+  }
+  bool DecodePicture(fw::Picture& picture) override {
+    return fw::ReadPngSize(picture.bytes, picture.width, picture.height);
+  }
   std::string ExecutablePath() override {
     return executablePath.empty() ? PosixServices::ExecutablePath() : executablePath;
   }
 };
+
+/// Installs `platform` as both display and system services (nil removes them), after the
+/// process-wide settings the launcher makes at start.
+void Install(const std::shared_ptr<FakePlatform>& platform);
 
 /// Installs a fresh FakePlatform and starts the runtime for one test; restores on destruction.
 class PlatformScope {

@@ -3,7 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
-#include <poll.h>
+#include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -14,7 +14,7 @@
 #include <cstring>
 #include <vector>
 
-#include "framework/ui.h"
+#include "framework/display.h"
 
 namespace fw {
 
@@ -55,36 +55,9 @@ std::vector<Endpoint> ResolveNow(const std::string& host, uint16_t port) {
 
 }  // namespace
 
-void KeepMemoryPrivate() { ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0); }
-
-short PollEvents(Ready want) {
-  short events = 0;
-  if (Any(want & Ready::Read)) events |= POLLIN;
-  if (Any(want & Ready::Write)) events |= POLLOUT;
-  return events;
-}
-
-Ready ReadinessOf(short revents) {
-  Ready got = Ready::None;
-  if (revents & POLLIN) got = got | Ready::Read;
-  if (revents & POLLOUT) got = got | Ready::Write;
-  if (revents & (POLLERR | POLLHUP | POLLNVAL)) got = got | Ready::Failed;
-  return got;
-}
-
-bool PosixServices::WaitBusy(std::span<Watch> watches, int timeoutMs) {
-  std::vector<pollfd> polls;
-  polls.reserve(watches.size());
-  for (Watch& w : watches) {
-    w.got = Ready::None;
-    polls.push_back({w.fd, PollEvents(w.want), 0});
-  }
-  for (;;) {
-    int r = ::poll(polls.data(), polls.size(), timeoutMs);
-    if (r < 0 && errno == EINTR) continue;
-    for (std::size_t i = 0; r > 0 && i < watches.size(); ++i) watches[i].got = ReadinessOf(polls[i].revents);
-    return r > 0;
-  }
+void SetUpProcess() {
+  ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+  ::signal(SIGPIPE, SIG_IGN);
 }
 
 bool SpawnDetached(const std::vector<std::string>& argv) {
@@ -106,6 +79,7 @@ bool SpawnDetached(const std::vector<std::string>& argv) {
     ::setsid();
     pid_t grandchild = ::fork();
     if (grandchild == 0) {
+      ::signal(SIGPIPE, SIG_DFL);
       int devnull = ::open("/dev/null", O_RDWR);
       if (devnull >= 0) {
         ::dup2(devnull, 0);
@@ -149,7 +123,7 @@ String PosixServices::LookupIPAddress(const String& host) {
   PendingLookup lookup = PendingLookup::Start([name] { return ResolveNow(name, 0); });
   while (!lookup.Done()) {
     Watch answer{lookup.WaitFd(), Ready::Read};
-    WaitBusy({&answer, 1}, answer.fd >= 0 ? -1 : 50);
+    fw::WaitBusy({&answer, 1}, answer.fd >= 0 ? -1 : 50);
   }
   std::vector<Endpoint> endpoints = lookup.Take();
   return endpoints.empty() ? String() : String(ToText(endpoints.front()));
@@ -164,21 +138,6 @@ std::string PosixServices::ExecutablePath() {
   ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
   if (n <= 0 || static_cast<std::size_t>(n) >= buf.size()) return std::string();
   return std::string(buf.data(), static_cast<std::size_t>(n));
-}
-
-bool PosixServices::DecodePicture(Picture& picture) {
-  const std::string& b = picture.bytes;
-  static const char kSig[] = "\x89PNG\r\n\x1a\n";
-  if (b.size() < 24 || b.compare(0, 8, kSig, 8) != 0 || b.compare(12, 4, "IHDR") != 0) return false;
-  auto be32 = [&](std::size_t at) {
-    return (uint32_t(uint8_t(b[at])) << 24) | (uint32_t(uint8_t(b[at + 1])) << 16) |
-           (uint32_t(uint8_t(b[at + 2])) << 8) | uint32_t(uint8_t(b[at + 3]));
-  };
-  uint32_t w = be32(16), h = be32(20);
-  if (w == 0 || h == 0 || w > INT32_MAX || h > INT32_MAX) return false;
-  picture.width = static_cast<int32_t>(w);
-  picture.height = static_cast<int32_t>(h);
-  return true;
 }
 
 uint64_t PosixServices::Ticks() {

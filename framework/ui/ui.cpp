@@ -5,7 +5,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "framework/platform.h"
+#include "framework/display.h"
+#include "framework/system.h"
 #include "framework/runtime.h"
 
 namespace fw {
@@ -125,11 +126,11 @@ Ref<Picture> FolderItem::OpenAsPicture() const {
   auto pic = MakeObject<Picture>(Picture::Record());
   pic->bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   if (in.bad() || pic->bytes.empty()) return nullptr;
-  if (!CurrentPlatform().DecodePicture(*pic)) return nullptr;
+  if (!CurrentDisplay().DecodePicture(*pic)) return nullptr;
   return pic;
 }
 
-Ref<FolderItem> AppFolderItem() { return FolderItem::ForPath(CurrentPlatform().ExecutablePath()); }
+Ref<FolderItem> AppFolderItem() { return FolderItem::ForPath(CurrentSystem().ExecutablePath()); }
 
 Ref<FolderItem> GetApplicationBundleResources() {
   Ref<FolderItem> exe = NotNil(AppFolderItem());
@@ -501,7 +502,7 @@ void Window::Constructor() {
   detail::WindowOpened(self);
   Layout();
   CreateControls();
-  if (HasPlatform()) CurrentPlatform().WindowCreated(*this);
+  if (HasDisplay()) CurrentDisplay().WindowCreated(*this);
   Event_Open();
 }
 
@@ -540,7 +541,7 @@ void Window::Close() {
     Event_Close();
   }
   open_ = false;
-  if (HasPlatform()) CurrentPlatform().WindowClosed(*this);
+  if (HasDisplay()) CurrentDisplay().WindowClosed(*this);
   detail::WindowClosed(*this);
 }
 
@@ -610,7 +611,7 @@ bool Application::HandleMenuCommand(const MenuItem& item) {
     BusyScope busy;
     return h->InvokeBoolean();
   }
-  return HasPlatform() && CurrentPlatform().EditCommand(item.name);
+  return HasDisplay() && CurrentDisplay().EditCommand(item.name);
 }
 
 String Application::ShortVersion() const {

@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "framework/platform.h"
+#include "framework/display.h"
 
 namespace fw {
 namespace {
@@ -33,7 +33,7 @@ void RuntimeInit() {
   s.exitCode = 0;
   s.unhandled = false;
   s.busy = 0;
-  CurrentPlatform();  // a platform must be installed before the runtime starts
+  CurrentDisplay();  // a display must be installed before the runtime starts
 }
 
 void RunFrameworkInitialization(const std::function<void()>& startup) {
@@ -42,7 +42,7 @@ void RunFrameworkInitialization(const std::function<void()>& startup) {
 
 void RuntimeRun() {
   if (State().quitting) return;
-  CurrentPlatform().RunEventLoop();
+  CurrentDisplay().RunEventLoop();
 }
 
 void RuntimeUnhandledException(const std::exception& e) {
@@ -70,7 +70,7 @@ void Quit(int32_t code) {
   if (s.quitting) return;
   s.quitting = true;
   s.exitCode = code;
-  if (HasPlatform()) CurrentPlatform().QuitEventLoop();
+  if (HasDisplay()) CurrentDisplay().QuitEventLoop();
 }
 
 bool Quitting() { return State().quitting; }
@@ -92,7 +92,7 @@ void ReleaseWindowList() {
   std::vector<Ref<Window>> windows = std::move(State().windows);
   State().windows.clear();
   for (const auto& w : windows) {
-    if (HasPlatform()) CurrentPlatform().WindowClosed(*w);
+    if (HasDisplay()) CurrentDisplay().WindowClosed(*w);
   }
 }
 

@@ -17,7 +17,8 @@
 #include <string>
 #include <utility>
 
-#include "framework/platform.h"
+#include "framework/display.h"
+#include "framework/system.h"
 #include "framework/runtime.h"
 #include "framework/unique_fd.h"
 
@@ -63,7 +64,7 @@ int AboveStdio(int fd) {
 
 std::string ScriptPath(int32_t number) {
   if (number < 0) return std::string();
-  std::string exe = CurrentPlatform().ExecutablePath();
+  std::string exe = CurrentSystem().ExecutablePath();
   if (exe.empty()) return std::string();
   std::filesystem::path app = std::filesystem::path(exe).parent_path().parent_path();
   return (app / "Resources" / "Scripts" / std::to_string(number)).string();
@@ -146,7 +147,7 @@ void SendParameters(int fd, const std::string& payload, pid_t pid, int pidfd) {
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       if (ChildEnded(pid, pidfd)) return;
       Watch writable{fd, Ready::Write};
-      CurrentPlatform().WaitBusy({&writable, 1}, 100);
+      fw::WaitBusy({&writable, 1}, 100);
       continue;
     }
     return;  // EPIPE and the like: the script does not read its input
@@ -165,9 +166,9 @@ void WaitForExit(pid_t pid, int pidfd) {
     }
     if (pidfd >= 0) {
       Watch ended{pidfd, Ready::Read};
-      CurrentPlatform().WaitBusy({&ended, 1}, 1000);
+      fw::WaitBusy({&ended, 1}, 1000);
     } else {
-      CurrentPlatform().WaitBusy({}, 50);
+      fw::WaitBusy({}, 50);
     }
   }
 }
@@ -220,7 +221,7 @@ void Run(const std::string& path, const std::string& payload) {
 }  // namespace
 
 void ScriptExecute(int32_t number) {
-  if (!HasPlatform()) return;
+  if (!HasSystem()) return;
   Run(ScriptPath(number), std::string());
 }
 
@@ -258,7 +259,7 @@ void CompleteParamScriptExecute(int32_t handle) {
   PendingRun run = std::move(it->second);
   pending.erase(it);
   // A NUL inside a text would split it and shift every later parameter: such a run is not made.
-  if (!run.representable || !HasPlatform()) return;
+  if (!run.representable || !HasSystem()) return;
 
   std::size_t size = 0;
   for (const auto& p : run.params) size += p.size() + 1;
@@ -273,7 +274,7 @@ void CompleteParamScriptExecute(int32_t handle) {
 }
 
 void RuntimeBackgroundTask() {
-  if (HasPlatform()) CurrentPlatform().WaitBusy({}, 0);
+  if (HasDisplay()) CurrentDisplay().WaitBusy({}, 0);
 }
 
 }  // namespace fw

@@ -20,7 +20,8 @@
 #include <memory>
 #include <optional>
 
-#include "framework/platform.h"
+#include "framework/display.h"
+#include "framework/system.h"
 #include "framework/unique_fd.h"
 
 namespace fw {
@@ -223,7 +224,7 @@ socklen_t ToSockaddr(const Endpoint& e, sockaddr_storage& out) {
 // without blocking.
 class Exchange {
  public:
-  Exchange(Platform& platform, const Target& target, bool secure, std::string_view request,
+  Exchange(System& platform, const Target& target, bool secure, std::string_view request,
            std::string marker)
       : platform_(platform),
         target_(target),
@@ -296,7 +297,7 @@ class Exchange {
 
   void Wait(Pass pass, uint64_t deadline, uint64_t now) {
     if (pass == Pass::Yield) {
-      platform_.WaitBusy({}, 0);
+      fw::WaitBusy({}, 0);
       return;
     }
     uint64_t until = deadline;
@@ -313,7 +314,7 @@ class Exchange {
         watches.push_back({fd_.get(), want_});
         break;
     }
-    platform_.WaitBusy(watches, WaitMilliseconds(until > now ? until - now : 1));
+    fw::WaitBusy(watches, WaitMilliseconds(until > now ? until - now : 1));
   }
 
   int WaitMilliseconds(uint64_t ticks) const {
@@ -594,7 +595,7 @@ class Exchange {
     lookup_.reset();  // an unfinished look-up is abandoned
   }
 
-  Platform& platform_;
+  System& platform_;
   const Target& target_;
   const bool secure_;
   const std::string_view request_;
@@ -718,7 +719,7 @@ String HTTPSecureSocket::Get(const String& url, int32_t timeoutSeconds) {
     error_ = HttpError::BadAddress;
     return String();
   }
-  if (!HasPlatform()) {
+  if (!HasSystem()) {
     error_ = HttpError::ConnectFailed;
     return String();
   }
@@ -744,7 +745,7 @@ String HTTPSecureSocket::Get(const String& url, int32_t timeoutSeconds) {
   request += "\r\n";
 
   const uint64_t timeoutTicks = static_cast<uint64_t>(std::max<int32_t>(timeoutSeconds, 0)) * kTicksPerSecond;
-  Exchange exchange(CurrentPlatform(), *target, secure_, request, marker_);
+  Exchange exchange(CurrentSystem(), *target, secure_, request, marker_);
   error_ = exchange.Run(timeoutTicks);
   HttpAnswer answer = exchange.Answer();
   status_ = answer.status;
