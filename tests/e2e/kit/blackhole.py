@@ -11,7 +11,7 @@ import struct
 import threading
 import time
 
-from .procs import run
+from .procs import Failure, run
 
 _TUNSETIFF = 0x400454CA
 _IFF_TUN, _IFF_NO_PI = 0x0001, 0x1000
@@ -51,7 +51,10 @@ class Blackhole:
         self.name = name
         self.packets: list[Packet] = []
         self.lock = threading.Lock()
-        self.fd = os.open("/dev/net/tun", os.O_RDWR)
+        try:
+            self.fd = os.open("/dev/net/tun", os.O_RDWR)
+        except OSError as e:
+            raise Failure(f"no tun device for the black hole: {e}") from e
         fcntl.ioctl(self.fd, _TUNSETIFF, struct.pack("16sH", name.encode(), _IFF_TUN | _IFF_NO_PI))
         run(["ip", "link", "set", name, "up"])
         if any(":" in p for p in prefixes):
