@@ -21,6 +21,7 @@
 #include <optional>
 
 #include "framework/display.h"
+#include "framework/secret.h"
 #include "framework/system.h"
 #include "framework/unique_fd.h"
 
@@ -37,88 +38,6 @@ struct SslFree {
 };
 using SslCtxPtr = std::unique_ptr<SSL_CTX, SslCtxFree>;
 using SslPtr = std::unique_ptr<SSL, SslFree>;
-
-// ---- A socket BIO that never raises SIGPIPE ------------------------------------------------------
-//
-// OpenSSL's own socket BIO writes with write(2), which raises SIGPIPE when the server has gone;
-// this one sends with MSG_NOSIGNAL. It does not own the descriptor.
-
-struct BioSocket {
-  int fd = -1;
-  bool eof = false;
-};
-
-int BioSocketCreate(BIO* b) {
-  BIO_set_data(b, new BioSocket);
-  BIO_set_init(b, 1);
-  return 1;
-}
-
-int BioSocketDestroy(BIO* b) {
-  delete static_cast<BioSocket*>(BIO_get_data(b));
-  BIO_set_data(b, nullptr);
-  return 1;
-}
-
-int BioSocketWrite(BIO* b, const char* data, size_t len, size_t* written) {
-  auto* s = static_cast<BioSocket*>(BIO_get_data(b));
-  BIO_clear_retry_flags(b);
-  for (;;) {
-    ssize_t r = ::send(s->fd, data, len, MSG_NOSIGNAL);
-    if (r < 0 && errno == EINTR) continue;
-    if (r < 0) {
-      if (errno == EAGAIN || errno == EWOULDBLOCK) BIO_set_retry_write(b);
-      return 0;
-    }
-    *written = static_cast<size_t>(r);
-    return 1;
-  }
-}
-
-int BioSocketRead(BIO* b, char* data, size_t len, size_t* readBytes) {
-  auto* s = static_cast<BioSocket*>(BIO_get_data(b));
-  BIO_clear_retry_flags(b);
-  for (;;) {
-    ssize_t r = ::recv(s->fd, data, len, 0);
-    if (r < 0 && errno == EINTR) continue;
-    if (r < 0) {
-      if (errno == EAGAIN || errno == EWOULDBLOCK) BIO_set_retry_read(b);
-      return 0;
-    }
-    if (r == 0) {
-      s->eof = true;
-      return 0;
-    }
-    *readBytes = static_cast<size_t>(r);
-    return 1;
-  }
-}
-
-long BioSocketCtrl(BIO* b, int cmd, long, void*) {
-  auto* s = static_cast<BioSocket*>(BIO_get_data(b));
-  switch (cmd) {
-    case BIO_CTRL_FLUSH: return 1;
-    case BIO_CTRL_EOF: return s && s->eof ? 1 : 0;
-    default: return 0;
-  }
-}
-
-// The method table lives for the whole process.
-const BIO_METHOD* BioSocketMethod() {
-  static BIO_METHOD* method = [] {
-    BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK | BIO_TYPE_DESCRIPTOR,
-                                 "keldara nosignal socket");
-    if (m) {
-      BIO_meth_set_create(m, BioSocketCreate);
-      BIO_meth_set_destroy(m, BioSocketDestroy);
-      BIO_meth_set_write_ex(m, BioSocketWrite);
-      BIO_meth_set_read_ex(m, BioSocketRead);
-      BIO_meth_set_ctrl(m, BioSocketCtrl);
-    }
-    return m;
-  }();
-  return method;
-}
 
 // ---- Address and request -------------------------------------------------------------------------
 
@@ -436,10 +355,8 @@ class Exchange {
       SSL_set_hostflags(ssl_.get(), X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
       if (SSL_set1_host(ssl_.get(), target_.host.c_str()) != 1) return false;
     }
-    BIO* bio = BIO_new(BioSocketMethod());
-    if (!bio) return false;
-    static_cast<BioSocket*>(BIO_get_data(bio))->fd = fd_.get();
-    SSL_set_bio(ssl_.get(), bio, bio);
+    // The socket BIO writes with write(2): SIGPIPE is ignored process-wide (SetUpProcess).
+    if (SSL_set_fd(ssl_.get(), fd_.get()) != 1) return false;
     SSL_set_connect_state(ssl_.get());
     return true;
   }
@@ -622,13 +539,6 @@ class Exchange {
   AnswerReader reader_;
 };
 
-// Wipes a buffer that held a credential before its memory goes back.
-struct Wipe {
-  std::string& s;
-  ~Wipe() {
-    if (!s.empty()) OPENSSL_cleanse(s.data(), s.size());
-  }
-};
 
 }  // namespace
 
@@ -681,7 +591,7 @@ const ClassRecord* HTTPSecureSocket::Record() {
 
 HTTPSecureSocket::~HTTPSecureSocket() {
   for (auto& [name, value] : headers_) {
-    if (!value.empty()) OPENSSL_cleanse(value.data(), value.size());
+    Wipe(value);
   }
 }
 
@@ -700,11 +610,11 @@ void HTTPSecureSocket::SetRequestHeader(const String& name, const String& value)
                          [&](const auto& h) { return EqualNoCase(h.first, n); });
   if (value.IsEmpty()) {
     if (it != headers_.end()) {
-      OPENSSL_cleanse(it->second.data(), it->second.size());
+      Wipe(it->second);
       headers_.erase(it);
     }
   } else if (it != headers_.end()) {
-    OPENSSL_cleanse(it->second.data(), it->second.size());
+    Wipe(it->second);
     it->second = value.Bytes();
   } else {
     headers_.emplace_back(n, value.Bytes());
@@ -727,7 +637,7 @@ String HTTPSecureSocket::Get(const String& url, int32_t timeoutSeconds) {
   std::size_t size = target->path.size() + target->hostPart.size() + 32;
   for (const auto& [name, value] : headers_) size += name.size() + value.size() + 4;
   std::string request;
-  Wipe wipe{request};
+  WipeOnExit wipe(request);
   request.reserve(size);
   request.append("GET ").append(target->path).append(" HTTP/1.0\r\nHost: ");
   request.append(target->hostPart).append("\r\n");

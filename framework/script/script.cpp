@@ -20,6 +20,7 @@
 #include "framework/display.h"
 #include "framework/system.h"
 #include "framework/runtime.h"
+#include "framework/secret.h"
 #include "framework/unique_fd.h"
 
 extern char** environ;
@@ -28,8 +29,8 @@ namespace fw {
 namespace {
 
 // Parameter texts may hold a password: every copy the runner makes is wiped before it is freed.
-void Wipe(std::string& s) {
-  if (!s.empty()) ::explicit_bzero(s.data(), s.size());
+void WipeAndClear(std::string& s) {
+  Wipe(s);
   s.clear();
 }
 
@@ -43,7 +44,7 @@ struct PendingRun {
   PendingRun(PendingRun&&) = default;
   PendingRun& operator=(PendingRun&&) = delete;
   ~PendingRun() {
-    for (auto& p : params) Wipe(p);
+    for (auto& p : params) WipeAndClear(p);
   }
 };
 
@@ -69,42 +70,6 @@ std::string ScriptPath(int32_t number) {
   std::filesystem::path app = std::filesystem::path(exe).parent_path().parent_path();
   return (app / "Resources" / "Scripts" / std::to_string(number)).string();
 }
-
-// Blocks SIGPIPE for this thread while the parameters are written, so a script that closes its
-// input early makes write() fail with EPIPE instead of ending the application; a SIGPIPE raised
-// meanwhile is taken off the thread before the old mask returns.
-class SigpipeBlock {
- public:
-  SigpipeBlock() {
-    sigemptyset(&pipe_);
-    sigaddset(&pipe_, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipe_, &old_);
-    sigset_t pending;
-    sigemptyset(&pending);
-    sigpending(&pending);
-    wasPending_ = sigismember(&pending, SIGPIPE) == 1;
-  }
-  ~SigpipeBlock() {
-    if (!wasPending_) {
-      sigset_t pending;
-      sigemptyset(&pending);
-      sigpending(&pending);
-      if (sigismember(&pending, SIGPIPE) == 1) {
-        timespec zero{};
-        while (sigtimedwait(&pipe_, nullptr, &zero) < 0 && errno == EINTR) {
-        }
-      }
-    }
-    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
-  }
-  SigpipeBlock(const SigpipeBlock&) = delete;
-  SigpipeBlock& operator=(const SigpipeBlock&) = delete;
-
- private:
-  sigset_t pipe_;
-  sigset_t old_;
-  bool wasPending_ = false;
-};
 
 int PidfdOpen(pid_t pid) {
 #ifdef SYS_pidfd_open
@@ -135,7 +100,6 @@ void SendParameters(int fd, const std::string& payload, pid_t pid, int pidfd) {
   if (payload.empty()) return;
   int flags = ::fcntl(fd, F_GETFL);
   if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) return;
-  SigpipeBlock block;
   std::size_t sent = 0;
   while (sent < payload.size()) {
     ssize_t n = ::write(fd, payload.data() + sent, payload.size() - sent);
@@ -270,7 +234,7 @@ void CompleteParamScriptExecute(int32_t handle) {
     payload += '\0';
   }
   Run(ScriptPath(run.number), payload);
-  Wipe(payload);
+  WipeAndClear(payload);
 }
 
 void RuntimeBackgroundTask() {

@@ -1,4 +1,5 @@
-// Helpers for the display tests: model windows built in place, event pumping, native look-ups.
+// Helpers for the display tests: model windows built in place (with the launcher's own menu bar),
+// event pumping, native look-ups.
 #pragma once
 
 #include <wx/app.h>
@@ -20,6 +21,7 @@
 
 #include "framework/runtime.h"
 #include "framework/ui.h"
+#include "shell/kd_menu_bar.h"
 
 namespace display_test {
 
@@ -136,29 +138,6 @@ inline fw::Ref<fw::Delegate> VoidHandler(std::function<void()> fn) {
   return fw::RuntimeCreateDelegate(std::move(fn), fw::kSigVoid);
 }
 
-/// An Edit menu like the launcher's: the editing commands and the About item.
-inline fw::Ref<fw::MenuBar> EditMenuBar() {
-  auto bar = fw::MakeObject<fw::MenuBar>(fw::MenuBar::Record());
-  auto edit = fw::MakeObject<fw::MenuItem>(fw::MenuItem::Record());
-  edit->SetName("EditMenu");
-  edit->SetText("&Edit");
-  edit->SetAutoEnable(true);
-  bar->Append(edit);
-  const char* rows[][3] = {{"EditUndo", "&Undo", "Cmd+Z"}, {"UntitledMenu1", "-", ""},
-                           {"EditCut", "Cu&t", "Cmd+X"},   {"EditCopy", "&Copy", "Cmd+C"},
-                           {"EditPaste", "&Paste", "Cmd+V"}, {"EditClear", "&Delete", ""},
-                           {"UntitledMenu0", "-", ""},     {"EditSelectAll", "Select &All", "Cmd+A"}};
-  for (const auto& row : rows) {
-    auto item = fw::MakeObject<fw::MenuItem>(fw::MenuItem::Record());
-    item->SetName(row[0]);
-    item->SetAutoEnable(true);
-    item->SetText(row[1]);
-    if (std::string(row[1]) != "-") item->SetKeyboardShortcut(row[2]);
-    edit->Append(item);
-  }
-  return bar;
-}
-
 /// A window laid out like the sign-in window, with counters on its events.
 struct SignIn {
   fw::Ref<TestWindow> window;
@@ -233,7 +212,7 @@ inline std::unique_ptr<SignIn> OpenSignIn(bool wheelShown = false) {
                                                fw::kSigInt32Int32Boolean));
       },
       [](TestWindow& w) {
-        w.SetMenuBar(EditMenuBar());
+        w.SetMenuBar(KDMenuBar_KDMenuBar());
         SignInLayout(w);
       });
   PumpUntil([p] { return FrameOf(*p->window) && FrameOf(*p->window)->IsShownOnScreen(); });
@@ -247,6 +226,7 @@ class DisplayTest : public ::testing::Test {
   void TearDown() override {
     for (const auto& w : fw::OpenWindows()) w->Close();
     fw::RuntimeRegisterAppObject(nullptr);
+    KDMenuBar::implicitInstance_Exit();
     PumpFor(20);  // lets the closed frames go
   }
 };

@@ -1,4 +1,4 @@
-// Variants and their arrays: type codes, conversions and the bounds of CreateArray.
+// Variants and their arrays: conversions and the bounds of CreateArray.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,15 +7,6 @@
 #include "framework/variant.h"
 
 namespace {
-
-TEST(Variant, TypeCodes) {
-  EXPECT_EQ(fw::VarType(fw::Variant()), 0);
-  EXPECT_EQ(fw::VarType(fw::Variant(int32_t{7})), 2);
-  EXPECT_EQ(fw::VarType(fw::Variant(2.5)), 5);
-  EXPECT_EQ(fw::VarType(fw::Variant("x")), 8);
-  EXPECT_EQ(fw::VarType(fw::StringToVariant(fw::String("12"))), 8);  // a numeric text stays text
-  EXPECT_EQ(fw::VarType(fw::Variant(true)), 11);
-}
 
 TEST(Variant, ToInt32) {
   EXPECT_EQ(fw::VariantToInt32(fw::Variant()), 0);

@@ -7,11 +7,11 @@
 #include "shell/layout.h"
 #include "shell/picture.h"
 #include "shell/property_lists.h"
-#include "tests/shell/app_folder.h"
+#include "tests/support/app_folder.h"
 
 namespace {
 
-using shell_test::AppFolder;
+using testing_support::AppFolder;
 
 class AboutTest : public ::testing::Test {
  protected:
@@ -87,7 +87,6 @@ TEST_F(AboutTest, SecondCommandDoesNothingAndAClosedWindowIsNeverReused) {
 TEST_F(AboutTest, WindowHasItsLayoutControlsAndCodeSettings) {
   ASSERT_TRUE(app_->AboutKeldaraLauncher_Action());
   fw::Ref<AboutWindow> w = AboutWindows().at(0);
-  EXPECT_EQ(w->Class()->name, "AboutWindow.AboutWindow");
   EXPECT_EQ(w->Title(), fw::String("About Keldara Launcher"));  // its list was applied
   EXPECT_EQ(w->MenuBar(), nullptr);
 
@@ -114,18 +113,15 @@ TEST_F(AboutTest, VersionLineSurroundsTheShortVersionWithOneSpaceEachSide) {
   struct Case {
     const char* version;
     const char* line;
-    int32_t chars;
   };
-  for (Case c : {Case{"1.0", "Version: 1.0 Universal", 22},
-                 Case{"", "Version:  Universal", 19},
-                 Case{"2.0\xCE\xB2", "Version: 2.0\xCE\xB2 Universal", 23}}) {
+  for (Case c : {Case{"1.0", "Version: 1.0 Universal"}, Case{"", "Version:  Universal"},
+                 Case{"2.0\xCE\xB2", "Version: 2.0\xCE\xB2 Universal"}}) {
     SCOPED_TRACE(c.version);
     fw::ReleaseWindowList();
     folder_.SetShortVersion(c.version);
     ASSERT_TRUE(app_->AboutKeldaraLauncher_Action());
-    fw::String line = shell::Find<fw::StaticText>(*AboutWindows().at(0), "VerTxt")->TextValue();
-    EXPECT_EQ(line, fw::String(c.line));
-    EXPECT_EQ(fw::Len(line), c.chars);
+    EXPECT_EQ(shell::Find<fw::StaticText>(*AboutWindows().at(0), "VerTxt")->TextValue(),
+              fw::String(c.line));
   }
 }
 

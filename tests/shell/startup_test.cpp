@@ -11,7 +11,7 @@
 #include "shell/picture.h"
 #include "shell/property_lists.h"
 #include "shell/startup.h"
-#include "tests/shell/app_folder.h"
+#include "tests/support/app_folder.h"
 
 namespace {
 
@@ -87,7 +87,7 @@ class StartupTest : public ::testing::Test {
   testing_support::FakePlatform& platform() { return scope_.platform(); }
 
   testing_support::PlatformScope scope_;
-  shell_test::AppFolder folder_{scope_.platform()};
+  testing_support::AppFolder folder_{scope_.platform()};
 };
 
 TEST_F(StartupTest, RunBindsOneHandlerSharesOneMenuBarAndExitsWithTheQuitCode) {

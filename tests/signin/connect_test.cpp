@@ -150,13 +150,16 @@ TEST_F(ConnectTest, HostileOrOversizedInputNeverSendsTheCredentialElsewhere) {
 TEST_F(SignInTest, MountScriptCallPassesEveryElementInOrder) {
   KD_Connect(fw::CreateArray(1, 4, -1));
   EXPECT_EQ(ScriptRun(), "|argc=0\n");
-  auto params = fw::CreateArray(1, 4, 3);
+  // Only an integer goes as a number: a text of digits keeps its zeros, a fraction its point.
+  auto params = fw::CreateArray(1, 4, 6);
   params->SetItem(0, fw::Variant(int32_t{42}));
   params->SetItem(1, fw::Variant(""));
   params->SetItem(2, fw::Variant(true));
   params->SetItem(3, fw::Variant(" Pw "));
+  params->SetItem(4, fw::StringToVariant(fw::String("007")));
+  params->SetItem(5, fw::Variant(2.5));  // element 6 stays nil
   KD_Connect(params);
-  EXPECT_EQ(ScriptRun(), std::string("42\0\0True\0 Pw \0|argc=0\n", 22));
+  EXPECT_EQ(ScriptRun(), std::string("42\0\0True\0 Pw \0" "007\0" "2.5\0\0|argc=0\n", 31));
   EXPECT_THROW(KD_Connect(nullptr), fw::NilObjectException);
 }
 

@@ -3,8 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -15,7 +13,9 @@
 #include "shell/kd_menu_bar.h"
 #include "shell/layout.h"
 #include "shell/picture.h"
+#include "signin/kd_connect.h"
 #include "signin/main_window.h"
+#include "tests/support/app_folder.h"
 #include "tests/support/fake_platform.h"
 
 namespace signin_test {
@@ -25,25 +25,14 @@ namespace fs = std::filesystem;
 class SignInTest : public ::testing::Test {
  protected:
   SignInTest() {
-    std::string pattern = (fs::temp_directory_path() / "kdsignin-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) std::abort();
-    root_ = pattern;
-    fs::create_directories(root_ / "bin");
-    fs::create_directories(root_ / "Resources" / "Scripts");
-    std::ofstream(root_ / "bin" / "exe") << "";
-    const fs::path script = root_ / "Resources" / "Scripts" / "168";
-    std::ofstream(script) << "#!/bin/sh\nout='" << (root_ / "received").string()
-                          << "'\necho \"$#\" > \"$out.argc\"\ncat > \"$out\"\n";
-    ::chmod(script.c_str(), 0755);
-    p().executablePath = (root_ / "bin" / "exe").string();
+    folder_.InstallScript(kMountScript, "#!/bin/sh\nout='" + Received().string() +
+                                            "'\necho \"$#\" > \"$out.argc\"\ncat > \"$out\"\n");
     p().hosts[KELDARA_MANAGEMENT_HOST] = "192.0.2.1";
   }
   ~SignInTest() override {
     window_.reset();
     KDMenuBar::implicitInstance_Exit();
     shell::ResetPictureCacheForTesting();
-    std::error_code ec;
-    fs::remove_all(root_, ec);
   }
 
   testing_support::FakePlatform& p() { return scope_.platform(); }
@@ -66,17 +55,19 @@ class SignInTest : public ::testing::Test {
 
   /// What the mount script read ("<none>" when it never ran), then its argument count.
   std::string ScriptRun() const {
-    if (!fs::exists(root_ / "received")) return "<none>";
+    if (!fs::exists(Received())) return "<none>";
     auto read = [](const fs::path& f) {
       std::ifstream in(f, std::ios::binary);
       return std::string(std::istreambuf_iterator<char>(in), {});
     };
-    return read(root_ / "received") + "|argc=" + read(root_ / "received.argc");
+    return read(Received()) + "|argc=" + read(Received().string() + ".argc");
   }
 
  private:
+  fs::path Received() const { return folder_.Root() / "received"; }
+
   testing_support::PlatformScope scope_;
-  fs::path root_;
+  testing_support::AppFolder folder_{scope_.platform()};
   fw::Ref<MainWindow> window_;
 };
 

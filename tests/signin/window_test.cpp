@@ -21,23 +21,12 @@ TEST_F(SignInTest, OpensWithItsLaidOutState) {
   EXPECT_EQ(std::pair(w.Width(), w.Height()), std::pair(473, 174));
   EXPECT_EQ(w.MenuBar(), KDMenuBar_KDMenuBar());
   EXPECT_EQ(MainWindow_MainWindow().get(), &w);  // the implicit instance, no second window
-  EXPECT_EQ(w.EditUndo()->name.Bytes(), "EditUndo");
   EXPECT_FALSE(Connect()->Enabled());
   EXPECT_EQ(std::pair(Connect()->Left(), Get("btn_cancel")->Left()), std::pair(350, 260));
   EXPECT_FALSE(Wheel()->Visible() || Get("chk_pw")->Visible() || Link()->Visible());
   EXPECT_EQ(User()->Text("CueText").Bytes() + "|" + Pass()->Text("CueText").Bytes(),
             "Enter Keldara Username|Enter Keldara Password");
   EXPECT_TRUE(Pass()->Bool("Password") && !User()->Bool("Password"));
-  const std::vector<std::vector<std::string>> handlers = {
-      {"txt_pass", "TextChange"},  {"btn_connect", "Action"},
-      {"btn_cancel", "Action"},    {"txt_user", "TextChange"},
-      {"chk_control", "Action"},   {"txt_forget", "MouseEnter"},
-      {"txt_forget", "MouseExit"}, {"txt_forget", "MouseDown", "( Int32, Int32 ) as Boolean"}};
-  for (const auto& h : handlers) {
-    auto d = Get(h[0].c_str())->Handler(h[1]);
-    ASSERT_NE(d, nullptr) << h[0] << "." << h[1];
-    EXPECT_EQ(d->Signature(), h.size() > 2 ? h[2] : "(  )");
-  }
 }
 
 // Opens the window on a fresh platform adjusted by `setUp`; gives the platform's log.
@@ -149,7 +138,10 @@ TEST(SignInQuit, CancelAndCloseAskForExitZeroOnce) {
     testing_support::PlatformScope scope;
     scope->executablePath = "/nonexistent/bin/exe";
     fw::Ref<MainWindow> w = MainWindow_MainWindow();
-    if (cancelFirst) shell::Find<fw::PushButton>(*w, "btn_cancel")->Push();
+    if (cancelFirst) {
+      shell::Find<fw::PushButton>(*w, "btn_cancel")->Push();
+      EXPECT_EQ(std::count(scope->log.begin(), scope->log.end(), "quit"), 1);
+    }
     w->UserClose();
     EXPECT_EQ(std::count(scope->log.begin(), scope->log.end(), "quit"), 1);
     EXPECT_EQ(fw::RuntimeExit(), 0);

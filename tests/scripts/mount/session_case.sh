@@ -18,14 +18,12 @@ tracer=${6:-}
 location="davs://$account@${address#https://}/"
 
 run_script() {  # run_script <suffix>: stdin is the script's input
-  local start=$SECONDS
   local -a trace=()
   if [ -n "$tracer" ]; then
     trace=(strace -f -qq --seccomp-bpf -e trace=execve -v -xx -s 65536 -o "$dir/exec$1")
   fi
   "${trace[@]}" timeout --kill-after=5 90 "$script" 2>"$dir/stderr$1"
   echo $? >"$dir/status$1"
-  echo $((SECONDS - start)) >"$dir/seconds$1"
 }
 
 case $mode in
