@@ -3,7 +3,7 @@
 end-to-end suite's (tests/e2e): a network and mount namespace of its own, Xvfb, the session and
 accessibility buses, a TLS service on loopback. Needs root.
 
-    bench.py --build BUILD_DIR [--runs N] [startup] [latency] [idle]
+    bench.py --build BUILD_DIR [--runs N] [startup] [latency] [idle] [two-address]
 
 The build must have been configured with -DKELDARA_BENCH=ON (for bench/kd_minimal_frame).
 
@@ -14,6 +14,9 @@ latency  with a relay adding a delay to each direction between client and servic
          501), against `curl --http1.0` making the same request through the same relay; with no
          delay and with 25 ms each way, so that the difference gives the round trips.
 idle     CPU time the launcher (and the X server) use while the service stalls for 10 seconds.
+two-address  the account host has two addresses from the name server, a black-holed IPv6 one
+         first and the service's IPv4 one second: from the press of Connect to the box mapped (a
+         403), against `curl --http1.0` making the same request to the same name; medians.
 """
 import argparse
 import base64
@@ -41,7 +44,8 @@ from kit.interpreter import require_pyatspi  # noqa: E402
 
 require_pyatspi()
 
-from kit import launcher, pki  # noqa: E402
+from kit import dns, launcher, pki  # noqa: E402
+from kit.blackhole import Blackhole  # noqa: E402
 from kit.launcher import PASSWORD_CUE, USER_CUE  # noqa: E402
 from kit.procs import Failure, die_with_parent, netns_of, stop, sweep_netns, wait_until  # noqa: E402
 from kit.service import Answer, Service  # noqa: E402
@@ -370,7 +374,32 @@ def bench_idle(s, args):
     return {"idle_window": idle, "stalled_wait": wait, "clock_tick_s": 1 / os.sysconf("SC_CLK_TCK")}
 
 
-BENCHES = {"startup": bench_startup, "latency": bench_latency, "idle": bench_idle}
+def bench_two_address(s, args):
+    host = s.built.host(ACCOUNT)
+    dead = "2001:db8:dead::1"
+    Blackhole(["2001:db8:dead::/48"])
+    ns = dns.NameServer()
+    ns.set(host, a=["127.0.0.1"], aaaa=[dead])
+    dns.use("127.0.0.1", unlist=[host])
+    order = [i[4][0] for i in socket.getaddrinfo(host, 443, socket.AF_UNSPEC, socket.SOCK_STREAM, 0,
+                                                   socket.AI_ADDRCONFIG)]
+    if order != [dead, "127.0.0.1"]:
+        raise Failure(f"the resolver gives {order}, not the black-holed address first")
+    runs = max(3, args.runs // 4)  # a launcher that waits out the first address takes 15 s a run
+    svc = Service(*s.pki.server, Answer(403), lifetime=900)
+    watcher = MapWatcher(s.desktop.env["DISPLAY"])
+    try:
+        box = _launcher_box_times(s, runs, watcher)
+        answered = len(svc.requests())
+        curl = _curl_times(s, runs)
+    finally:
+        watcher.close()
+        svc.stop()
+    return {"runs": runs, "launcher_box_ms": ms(median(box)), "launcher_box_all_ms": [ms(t) for t in box],
+            "launcher_requests_answered": answered, "launcher_presses": runs + 1, "curl_ms": ms(median(curl))}
+
+
+BENCHES = {"startup": bench_startup, "latency": bench_latency, "idle": bench_idle, "two-address": bench_two_address}
 
 
 # ---- Running
@@ -455,7 +484,7 @@ def main():
     ap.add_argument("--work", help=argparse.SUPPRESS)
     ap.add_argument("--outside-netns", help=argparse.SUPPRESS)
     ap.add_argument("--netns-file", help=argparse.SUPPRESS)
-    ap.add_argument("names", nargs="*", help="startup, latency, idle (all when none)")
+    ap.add_argument("names", nargs="*", help="startup, latency, idle, two-address (all when none)")
     args = ap.parse_args()
     args.build = os.path.abspath(args.build)
     for n in args.names:

@@ -29,6 +29,7 @@ require_pyatspi()
 from kit import launcher, pki  # noqa: E402
 from kit.procs import Failure, netns_of, sweep_netns  # noqa: E402
 import scenarios  # noqa: E402
+import network_scenarios  # noqa: E402,F401  (its scenarios join scenarios.ALL)
 
 TOOLS = ["unshare", "mount", "ip", "Xvfb", "xdotool", "xprop", "dbus-daemon", "dbus-send", "import", "openssl"]
 
