@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <chrono>  // the answer scripts' durations
 #include <string>
 
 #include "framework/http.h"
@@ -56,15 +56,5 @@ class NetworkTest : public ::testing::Test {
     return std::make_unique<TlsServer>(TrustedCa().Issue({host}), std::move(script));
   }
 };
-
-/// Milliseconds taken by `fn`.
-template <class F>
-long long TimeMs(F&& fn) {
-  auto start = std::chrono::steady_clock::now();
-  fn();
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                start)
-      .count();
-}
 
 }  // namespace network_tests
