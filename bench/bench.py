@@ -47,7 +47,7 @@ require_pyatspi()
 from kit import dns, launcher, pki  # noqa: E402
 from kit.blackhole import Blackhole  # noqa: E402
 from kit.launcher import PASSWORD_CUE, USER_CUE  # noqa: E402
-from kit.procs import Failure, die_with_parent, netns_of, stop, sweep_netns, wait_until  # noqa: E402
+from kit.procs import Failure, die_with_parent, hold_netns, netns_of, stop, sweep_held_netns, wait_until  # noqa: E402
 from kit.service import Answer, Service  # noqa: E402
 from kit.session import Session  # noqa: E402
 
@@ -457,11 +457,7 @@ def run_outer(args):
                 os.killpg(p.pid, signal.SIGKILL)
                 out, _ = p.communicate()
             finally:
-                try:
-                    with open(netns_file) as f:
-                        sweep_netns(f.read().strip(), outside)
-                except OSError:
-                    pass
+                sweep_held_netns(netns_file, outside)
             text = out.decode(errors="replace")
             line = next((l for l in text.splitlines() if l.startswith("RESULT ")), None)
             if line is None:
@@ -491,8 +487,7 @@ def main():
         if n not in BENCHES:
             ap.error(f"unknown benchmark {n}; choose from {', '.join(BENCHES)}")
     if args.inner:
-        with open(args.netns_file, "w") as f:
-            f.write(netns_of())
+        hold_netns(args.netns_file)
         return run_inner(args)
     try:
         return run_outer(args)

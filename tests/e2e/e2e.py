@@ -27,7 +27,7 @@ from kit.interpreter import require_pyatspi  # noqa: E402
 require_pyatspi()
 
 from kit import launcher, pki  # noqa: E402
-from kit.procs import Failure, netns_of, sweep_netns  # noqa: E402
+from kit.procs import Failure, hold_netns, netns_of, sweep_held_netns  # noqa: E402
 import scenarios  # noqa: E402
 import network_scenarios  # noqa: E402,F401  (its scenarios join scenarios.ALL)
 
@@ -88,11 +88,7 @@ def run_one(sc, args, work, outside):
                          start_new_session=True)
     def sweep():
         # Whatever the scenario left running in its namespace goes with it.
-        try:
-            with open(netns_file) as f:
-                sweep_netns(f.read().strip(), outside)
-        except OSError:
-            pass
+        sweep_held_netns(netns_file, outside)
 
     try:
         out, _ = p.communicate(timeout=sc.timeout)
@@ -111,8 +107,7 @@ def run_one(sc, args, work, outside):
 
 def run_inner(args):
     sc = scenarios.ALL[args.inner]
-    with open(args.netns_file, "w") as f:
-        f.write(netns_of())
+    hold_netns(args.netns_file)
     env = scenarios.Env(work=args.work, pki=pki.TestPki(os.path.join(args.work, "pki")),
                         outside_netns=args.outside_netns)
     session = None

@@ -89,6 +89,34 @@ def sweep_netns(netns, outside_netns, spare=()):
     return killed
 
 
+def hold_netns(path):
+    """From inside a fresh network namespace: starts a keeper process that holds the namespace
+    alive after the caller ends, and records the namespace and the keeper in the file at path.
+    While the keeper lives, no other namespace can be given the same identity, so a sweep by
+    identity cannot reach another sandbox's processes."""
+    keeper = subprocess.Popen(["sleep", "infinity"], start_new_session=True, stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    with open(path, "w") as f:
+        f.write(f"{netns_of()} {keeper.pid}")
+
+
+def sweep_held_netns(path, outside_netns):
+    """Kills what is left in the namespace recorded at path by hold_netns, the keeper last."""
+    try:
+        with open(path) as f:
+            netns, keeper = f.read().split()
+    except (OSError, ValueError):
+        return
+    if netns_of(keeper) != netns:
+        return  # the keeper is gone: the identity may already name another namespace
+    sweep_netns(netns, outside_netns, spare=(int(keeper),))
+    try:
+        os.kill(int(keeper), signal.SIGKILL)
+        os.waitpid(int(keeper), 0)
+    except (ProcessLookupError, ChildProcessError):
+        pass
+
+
 _T0 = time.monotonic()
 
 
