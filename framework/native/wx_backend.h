@@ -62,7 +62,8 @@ void Dispatch(F&& fn) noexcept {
   }
 }
 
-/// The text for the toolkit; malformed UTF-8 bytes become U+FFFD instead of losing the text.
+/// The text for the toolkit: each byte that fw::Len counts as an invalid character, and each NUL
+/// (the toolkit's texts would end there), becomes one U+FFFD.
 wxString ToWx(const fw::String& s);
 /// The toolkit's text as UTF-8.
 fw::String FromWx(const wxString& s);
