@@ -36,11 +36,6 @@ namespace native::detail {
 namespace {
 
 constexpr int kMaxDepth = 16;
-// Far enough for any screen, near enough for the window system's 16-bit coordinates.
-constexpr int kMaxCoord = 30000;
-
-int Coord(int32_t v) { return std::clamp<int32_t>(v, -kMaxCoord, kMaxCoord); }
-int Extent(int32_t v) { return std::clamp<int32_t>(v, 0, kMaxCoord); }
 
 /// Visible and Enabled hold only when they hold for every control the control lies in.
 bool Effective(const fw::RectControl& m, bool (fw::RectControl::*get)() const) {

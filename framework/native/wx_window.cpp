@@ -30,8 +30,6 @@ long FrameStyle(const fw::Window& w) {
   return style;
 }
 
-int Extent(int32_t v) { return std::clamp<int32_t>(v, 1, 32000); }
-
 /// A menu text for the toolkit: "&" keeps marking the access key; tabs would start a shortcut.
 wxString MenuLabel(const fw::String& text) {
   wxString label = ToWx(text);
