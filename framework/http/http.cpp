@@ -24,20 +24,13 @@
 #include "framework/secret.h"
 #include "framework/system.h"
 #include "framework/unique_fd.h"
+#include "openssl_owners.h"
 
 namespace fw {
 namespace {
 
-// ---- Owners ----------------------------------------------------------------------------------
-
-struct SslCtxFree {
-  void operator()(SSL_CTX* p) const { SSL_CTX_free(p); }
-};
-struct SslFree {
-  void operator()(SSL* p) const { SSL_free(p); }
-};
-using SslCtxPtr = std::unique_ptr<SSL_CTX, SslCtxFree>;
-using SslPtr = std::unique_ptr<SSL, SslFree>;
+using openssl::SslCtxPtr;
+using openssl::SslPtr;
 
 // ---- Address and request -------------------------------------------------------------------------
 
