@@ -131,7 +131,7 @@ socklen_t ToSockaddr(const Endpoint& e, sockaddr_storage& out) {
   return sizeof(sockaddr_in6);
 }
 
-// Drives one request on the calling thread, waiting only in Platform::WaitBusy: resolve, connect,
+// Drives one request on the calling thread, waiting only in fw::WaitBusy: resolve, connect,
 // handshake, send, read the header block, read the page. Each step advances as far as it can
 // without blocking.
 class Exchange {

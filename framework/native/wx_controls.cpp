@@ -426,7 +426,7 @@ class KdCanvas : public wxWindow, public ControlPeer {
 // ---- The busy wheel -----------------------------------------------------------------------------
 
 constexpr int kSpokes = 12;
-// One step: a turn in 1.2 seconds, as a classic busy wheel turns.
+// One step: a whole turn takes 1.2 seconds.
 constexpr auto kWheelStep = std::chrono::milliseconds(100);
 // A step this close to due is taken at once, so that a timer's jitter does not skip a step.
 constexpr auto kWheelSlack = std::chrono::milliseconds(15);

@@ -220,7 +220,7 @@ void KdFrame::Place(const fw::Window& w) {
     case 3:  // centred on the screen of the parent window
       CentreOnScreen();
       break;
-    default:  // the system's placement
+    default:  // where the window manager puts it
       break;
   }
 }

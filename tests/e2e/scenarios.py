@@ -558,7 +558,7 @@ def escape_in_menu_and_window(s):
     expect_equal(l.exit_code(), 0, "the exit code after Escape")
 
 
-# ---- The whole road
+# ---- A real mount
 
 def session_command(s, argv, timeout=30):
     """A command of the subscriber's desktop session (its bus, its runtime folder)."""
@@ -569,7 +569,7 @@ def session_command(s, argv, timeout=30):
 
 @scenario("mount", timeout=240)
 def real_mount(s):
-    """The whole road once for real: the service accepts the credential with 501, the
+    """One sign-in for real: the service accepts the credential with 501, the
     application's own mount script mounts the WebDAV share on the desktop, a file of the share
     reads back, and the launcher ends with 0."""
     content = "hello from the Keldara disk\n"

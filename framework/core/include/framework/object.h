@@ -79,7 +79,7 @@ Ref<T> RuntimeCheckCast(const Ref<Object>& obj, const ClassRecord* cls) {
   return std::dynamic_pointer_cast<T>(obj);
 }
 
-/// Base of every exception the framework raises into the system's code.
+/// Base of every exception the framework raises to the code that calls it.
 class RuntimeException : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
