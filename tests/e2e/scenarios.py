@@ -1,6 +1,9 @@
 """The scenarios: each one starts the launcher in its own sandbox, works it as a subscriber would
 and checks what the subscriber sees, what reaches the subscriber's host, what the mount script is
-given and what the browser is asked to open."""
+given and what the browser is asked to open.
+
+One file, read as the suite's catalogue: the scenarios, grouped by what they prove, and the few
+steps they share; how a sandbox, the launcher and the service are driven lives in kit/."""
 import base64
 import dataclasses
 import os

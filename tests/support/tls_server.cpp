@@ -1,3 +1,6 @@
+// The loopback TLS fixtures of tls_server.h. One file, as the header is one fixture: the
+// certificate authority issues what the server presents, and both share the OpenSSL owners and
+// the one way a fixture fails (an exception naming what could not be set up).
 #include "tests/support/tls_server.h"
 
 #include <arpa/inet.h>
