@@ -20,22 +20,11 @@ const std::string& EmptyBytes() {
 std::size_t SeqLen(std::string_view s, std::size_t i) {
   const auto c = static_cast<unsigned char>(s[i]);
   if (c < 0x80) return 1;
-  std::size_t n;
-  unsigned char lo = 0x80, hi = 0xBF;  // the range of the second byte
-  if (c >= 0xC2 && c <= 0xDF) {
-    n = 2;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    n = 3;
-    if (c == 0xE0) lo = 0xA0;  // overlong below U+0800
-    if (c == 0xED) hi = 0x9F;  // surrogates
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    n = 4;
-    if (c == 0xF0) lo = 0x90;  // overlong below U+10000
-    if (c == 0xF4) hi = 0x8F;  // past U+10FFFF
-  } else {
-    return 1;
-  }
-  if (i + n > s.size()) return 1;
+  const std::size_t n = c < 0xC2 ? 0 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : c < 0xF5 ? 4 : 0;
+  if (n == 0 || i + n > s.size()) return 1;
+  // The second byte's range excludes overlong forms, surrogates and values past U+10FFFF.
+  const unsigned lo = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+  const unsigned hi = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
   const auto second = static_cast<unsigned char>(s[i + 1]);
   if (second < lo || second > hi) return 1;
   for (std::size_t k = 2; k < n; ++k) {
