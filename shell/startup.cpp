@@ -46,7 +46,7 @@ void initialize() {
 // The framework's plugin classes and entry points are linked in statically: nothing to set up.
 void InitExternalClasses() {}
 void InitPluginEntrypoints() {}
-// The system declares no file types.
+// The launcher opens no documents, so it declares no file types.
 void InitFileTypes() {}
 
 void NewAppInstance() {

@@ -6,7 +6,8 @@
 namespace signin {
 namespace {
 
-// The rule holds each search position as a signed 16-bit value and tests and cuts with it.
+// The position is narrowed to a signed 16-bit value before it is tested and cut at, as AccountName
+// promises: a mark past character 32767 may count as absent or cut elsewhere.
 fw::String CutBefore(const fw::String& text, const fw::String& mark) {
   const auto position = static_cast<int16_t>(fw::InStr(0, text, mark));
   return position > 0 ? fw::Left(text, position - 1) : text;

@@ -13,12 +13,21 @@ const std::string& EmptyBytes() {
   return empty;
 }
 
-// Length of the UTF-8 sequence starting at s[i]; a malformed sequence counts as one byte.
+// Length of the well-formed UTF-8 sequence starting at s[i], or 1 when the byte there begins
+// none: an overlong form, a surrogate, a value past U+10FFFF, a stray continuation byte or a
+// truncated sequence counts one character per byte. The native side shows each such byte as one
+// U+FFFD, so lengths and positions agree with what is shown.
 std::size_t SeqLen(std::string_view s, std::size_t i) {
-  auto c = static_cast<unsigned char>(s[i]);
-  std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
-  if (i + n > s.size()) return 1;
-  for (std::size_t k = 1; k < n; ++k) {
+  const auto c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80) return 1;
+  const std::size_t n = c < 0xC2 ? 0 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : c < 0xF5 ? 4 : 0;
+  if (n == 0 || i + n > s.size()) return 1;
+  // The second byte's range excludes overlong forms, surrogates and values past U+10FFFF.
+  const unsigned lo = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+  const unsigned hi = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+  const auto second = static_cast<unsigned char>(s[i + 1]);
+  if (second < lo || second > hi) return 1;
+  for (std::size_t k = 2; k < n; ++k) {
     if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
   }
   return n;
@@ -30,7 +39,7 @@ char32_t Decode(std::string_view s, std::size_t i, std::size_t n) {
     case 2: return ((b(0) & 0x1F) << 6) | (b(1) & 0x3F);
     case 3: return ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
     case 4: return ((b(0) & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) | (b(3) & 0x3F);
-    default: return b(0);
+    default: return b(0) < 0x80 ? b(0) : 0xFFFD;  // an invalid byte is neither space nor a letter
   }
 }
 

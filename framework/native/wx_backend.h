@@ -8,7 +8,9 @@
 #include <wx/image.h>
 #include <wx/string.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <exception>
 #include <string>
 
@@ -62,7 +64,8 @@ void Dispatch(F&& fn) noexcept {
   }
 }
 
-/// The text for the toolkit; malformed UTF-8 bytes become U+FFFD instead of losing the text.
+/// The text for the toolkit: each byte that fw::Len counts as an invalid character, and each NUL
+/// (the toolkit's texts would end there), becomes one U+FFFD.
 wxString ToWx(const fw::String& s);
 /// The toolkit's text as UTF-8.
 fw::String FromWx(const wxString& s);
@@ -70,6 +73,14 @@ fw::String FromWx(const wxString& s);
 wxString LineFeeds(const wxString& s);
 
 inline wxColour ToWx(fw::Color c) { return wxColour(c.r, c.g, c.b); }
+
+/// Far enough for any screen, near enough for the window system's 16-bit coordinates.
+constexpr int kMaxCoord = 30000;
+/// A position for the toolkit, within -kMaxCoord..kMaxCoord.
+inline int Coord(int32_t v) { return std::clamp<int32_t>(v, -kMaxCoord, kMaxCoord); }
+/// A width or height for the toolkit, within 1..kMaxCoord, for windows and controls alike: the
+/// toolkit allocates nothing smaller than a pixel anyway.
+inline int Extent(int32_t v) { return std::clamp<int32_t>(v, 1, kMaxCoord); }
 
 /// Runs a framework Edit command (EditUndo, EditCut, ...) on the focused text field; false when
 /// no text field has the focus or the name is not an Edit command.

@@ -1,3 +1,7 @@
+// The native control classes, their common peer base, their factory, the busy wheels' clock and
+// the Edit commands. One file because the control classes are private to it and reach one another
+// directly: a busy wheel paints the canvas beneath it, the Edit commands act on the focused text
+// field. Only what wx_controls.h and wx_backend.h declare is seen outside.
 #include "wx_controls.h"
 
 #include <gtk/gtk.h>
@@ -8,9 +12,6 @@
 #include <wx/dcclient.h>
 #include <wx/gdicmn.h>
 #include <wx/graphics.h>
-#include <wx/image.h>
-#include <wx/log.h>
-#include <wx/mstream.h>
 #include <wx/settings.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
@@ -22,11 +23,9 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <numbers>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "wx_backend.h"
@@ -36,11 +35,6 @@ namespace native::detail {
 namespace {
 
 constexpr int kMaxDepth = 16;
-// Far enough for any screen, near enough for the window system's 16-bit coordinates.
-constexpr int kMaxCoord = 30000;
-
-int Coord(int32_t v) { return std::clamp<int32_t>(v, -kMaxCoord, kMaxCoord); }
-int Extent(int32_t v) { return std::clamp<int32_t>(v, 0, kMaxCoord); }
 
 /// Visible and Enabled hold only when they hold for every control the control lies in.
 bool Effective(const fw::RectControl& m, bool (fw::RectControl::*get)() const) {
@@ -117,50 +111,6 @@ void UseLayoutPadding(GtkWidget* widget) {
   }();
   gtk_style_context_add_provider(gtk_widget_get_style_context(widget), GTK_STYLE_PROVIDER(padding),
                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-}
-
-// ---- Decoded pictures ---------------------------------------------------------------------------
-
-// Pictures larger than this many pixels are decoded again when drawn rather than kept meanwhile.
-constexpr int64_t kMaxKeptPixels = int64_t{1} << 20;
-
-/// A picture's decoded form, kept from its check to its drawing and from then on.
-struct KeptPicture {
-  std::weak_ptr<const fw::Object> owner;  // expired once the picture is gone
-  const fw::Picture* picture = nullptr;
-  std::size_t size = 0;  // of the bytes decoded: a change of the bytes drops the entry
-  std::size_t hash = 0;
-  wxImage image;    // until first drawn
-  wxBitmap bitmap;  // from then on
-};
-
-std::vector<KeptPicture>& KeptPictures() {
-  static std::vector<KeptPicture> kept;
-  return kept;
-}
-
-std::size_t BytesHash(const fw::Picture& p) { return std::hash<std::string_view>{}(p.bytes); }
-
-/// The live entry for `picture` whose bytes are still the ones decoded; drops expired entries.
-KeptPicture* FindKept(const fw::Picture& picture) {
-  std::vector<KeptPicture>& kept = KeptPictures();
-  std::erase_if(kept, [](const KeptPicture& k) { return k.owner.expired(); });
-  for (KeptPicture& k : kept) {
-    if (k.picture != &picture) continue;
-    if (k.size == picture.bytes.size() && k.hash == BytesHash(picture)) return &k;
-    k.owner.reset();  // the bytes changed since: decoded afresh
-    return nullptr;
-  }
-  return nullptr;
-}
-
-KeptPicture* Keep(const fw::Picture& picture) {
-  std::weak_ptr<const fw::Object> owner = picture.weak_from_this();
-  if (owner.expired()) return nullptr;  // not shared: its identity can't be followed
-  KeptPicture* k = FindKept(picture);
-  if (!k) k = &KeptPictures().emplace_back();
-  *k = KeptPicture{std::move(owner), &picture, picture.bytes.size(), BytesHash(picture), {}, {}};
-  return k;
 }
 
 // ---- The control classes ------------------------------------------------------------------------
@@ -447,7 +397,7 @@ class KdCanvas : public wxWindow, public ControlPeer {
 // ---- The busy wheel -----------------------------------------------------------------------------
 
 constexpr int kSpokes = 12;
-// One step: a turn in 1.2 seconds, as a classic busy wheel turns.
+// One step: a whole turn takes 1.2 seconds.
 constexpr auto kWheelStep = std::chrono::milliseconds(100);
 // A step this close to due is taken at once, so that a timer's jitter does not skip a step.
 constexpr auto kWheelSlack = std::chrono::milliseconds(15);
@@ -692,33 +642,6 @@ WheelClock::time_point TurnWheels(WheelClock::time_point now) {
 void SyncWheelTimers() {
   for (KdWheel* w : LiveWheels()) w->SyncTimer();
 }
-
-void KeepDecodedPicture(const fw::Picture& picture, const wxImage& image) {
-  if (!image.IsOk() || int64_t{image.GetWidth()} * image.GetHeight() > kMaxKeptPixels) return;
-  if (KeptPicture* k = Keep(picture)) k->image = image;
-}
-
-wxBitmap PictureBitmap(const fw::Ref<fw::Picture>& picture) {
-  if (!picture || picture->bytes.empty()) return wxBitmap();
-  if (KeptPicture* k = FindKept(*picture)) {
-    if (!k->bitmap.IsOk() && k->image.IsOk()) {
-      k->bitmap = wxBitmap(k->image);
-      k->image = wxImage();
-    }
-    if (k->bitmap.IsOk()) return k->bitmap;
-  }
-  wxLogNull quiet;
-  wxMemoryInputStream in(picture->bytes.data(), picture->bytes.size());
-  wxImage image;
-  if (!image.LoadFile(in, wxBITMAP_TYPE_PNG) || !image.IsOk()) return wxBitmap();
-  wxBitmap bitmap(image);
-  if (int64_t{image.GetWidth()} * image.GetHeight() <= kMaxKeptPixels) {
-    if (KeptPicture* k = Keep(*picture)) k->bitmap = bitmap;
-  }
-  return bitmap;
-}
-
-void ForgetDecodedPictures() { KeptPictures().clear(); }
 
 namespace {
 

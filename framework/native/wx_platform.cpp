@@ -1,5 +1,6 @@
 #include "framework/native/wx_platform.h"
 
+#include <glib.h>
 #include <pango/pangocairo.h>
 #include <poll.h>
 
@@ -306,33 +307,10 @@ void HandlerFailed(std::exception_ptr e) noexcept {
 wxString ToWx(const fw::String& s) {
   const std::string& b = s.Bytes();
   if (b.empty()) return wxString();
-  wxString fast = wxString::FromUTF8(b.data(), b.size());
-  if (!fast.empty()) return fast;
-  // Malformed UTF-8: decode what is valid, one U+FFFD for each byte that is not.
-  std::wstring out;
-  out.reserve(b.size());
-  std::size_t i = 0;
-  while (i < b.size()) {
-    const auto c = static_cast<unsigned char>(b[i]);
-    std::size_t n = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
-    uint32_t cp = n == 1 ? c : n == 2 ? (c & 0x1Fu) : n == 3 ? (c & 0x0Fu) : (c & 0x07u);
-    bool ok = n != 0 && i + n <= b.size();
-    for (std::size_t k = 1; ok && k < n; ++k) {
-      const auto cc = static_cast<unsigned char>(b[i + k]);
-      ok = (cc & 0xC0) == 0x80;
-      cp = (cp << 6) | (cc & 0x3Fu);
-    }
-    static constexpr uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    ok = ok && cp >= kMin[n] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
-    if (!ok) {
-      out.push_back(static_cast<wchar_t>(0xFFFD));
-      ++i;
-      continue;
-    }
-    out.push_back(static_cast<wchar_t>(cp));
-    i += n;
-  }
-  return wxString(out);
+  // The toolkit takes only valid UTF-8; every invalid byte becomes one U+FFFD, so the text shown
+  // has as many characters as fw::Len counts.
+  std::unique_ptr<gchar, decltype(&g_free)> valid(g_utf8_make_valid(b.data(), b.size()), g_free);
+  return wxString::FromUTF8(valid.get());
 }
 
 fw::String FromWx(const wxString& s) {

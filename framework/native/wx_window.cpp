@@ -31,8 +31,6 @@ long FrameStyle(const fw::Window& w) {
   return style;
 }
 
-int Extent(int32_t v) { return std::clamp<int32_t>(v, 1, 32000); }
-
 /// A menu text for the toolkit: "&" keeps marking the access key; tabs would start a shortcut.
 wxString MenuLabel(const fw::String& text) {
   wxString label = ToWx(text);
@@ -223,7 +221,7 @@ void KdFrame::Place(const fw::Window& w) {
     case 3:  // centred on the screen of the parent window
       CentreOnScreen();
       break;
-    default:  // the system's placement
+    default:  // where the window manager puts it
       break;
   }
 }

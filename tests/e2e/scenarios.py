@@ -1,6 +1,9 @@
 """The scenarios: each one starts the launcher in its own sandbox, works it as a subscriber would
 and checks what the subscriber sees, what reaches the subscriber's host, what the mount script is
-given and what the browser is asked to open."""
+given and what the browser is asked to open.
+
+One file, read as the suite's catalogue: the scenarios, grouped by what they prove, and the few
+steps they share; how a sandbox, the launcher and the service are driven lives in kit/."""
 import base64
 import dataclasses
 import os
@@ -667,7 +670,7 @@ def windows_as_laid_out(s):
     note("the About window is as laid out")
 
 
-# ---- The whole road
+# ---- A real mount
 
 def session_command(s, argv, timeout=30):
     """A command of the subscriber's desktop session (its bus, its runtime folder)."""
@@ -678,7 +681,7 @@ def session_command(s, argv, timeout=30):
 
 @scenario("mount", timeout=240)
 def real_mount(s):
-    """The whole road once for real: the service accepts the credential with 501, the
+    """One sign-in for real: the service accepts the credential with 501, the
     application's own mount script mounts the WebDAV share on the desktop, a file of the share
     reads back, and the launcher ends with 0."""
     content = "hello from the Keldara disk\n"

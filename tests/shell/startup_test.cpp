@@ -1,4 +1,4 @@
-// The road from main to the exit status, with a stand-in default window.
+// Start-up and shut-down, from shell::main to the exit status, with a stand-in default window.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -104,7 +104,7 @@ TEST_F(StartupTest, RunBindsOneHandlerSharesOneMenuBarAndExitsWithTheQuitCode) {
     ASSERT_EQ(fw::WindowCount(), 1);
     EXPECT_EQ(fw::OpenWindows().front()->MenuBar(), bar.lock());
 
-    // Only the About item reaches the system's code.
+    // Only the About item has an application handler.
     fw::Ref<fw::MenuItem> edit = bar.lock()->Child("EditMenu");
     for (int32_t i = 0; i < edit->Count(); ++i) {
       const fw::String& name = edit->Item(i)->name;

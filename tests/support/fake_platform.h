@@ -1,4 +1,4 @@
-// A headless platform for tests: records what the system shows and asks, runs scripted events.
+// A headless platform for tests: records what the launcher shows and asks, runs scripted events.
 #pragma once
 
 #include <time.h>

@@ -1,3 +1,6 @@
+// The loopback TLS fixtures of tls_server.h. One file, as the header is one fixture: the
+// certificate authority issues what the server presents, and both share the OpenSSL owners and
+// the one way a fixture fails (an exception naming what could not be set up).
 #include "tests/support/tls_server.h"
 
 #include <arpa/inet.h>
@@ -25,32 +28,19 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "framework/http/openssl_owners.h"
+
 namespace testing_support {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-struct PkeyFree {
-  void operator()(EVP_PKEY* p) const { EVP_PKEY_free(p); }
-};
-struct X509Free {
-  void operator()(X509* p) const { X509_free(p); }
-};
-struct BioFree {
-  void operator()(BIO* p) const { BIO_free(p); }
-};
-struct SslCtxFree {
-  void operator()(SSL_CTX* p) const { SSL_CTX_free(p); }
-};
-struct SslFree {
-  void operator()(SSL* p) const { SSL_free(p); }
-};
-using Pkey = std::unique_ptr<EVP_PKEY, PkeyFree>;
-using Cert = std::unique_ptr<X509, X509Free>;
-using Bio = std::unique_ptr<BIO, BioFree>;
-using SslCtx = std::unique_ptr<SSL_CTX, SslCtxFree>;
-using Ssl = std::unique_ptr<SSL, SslFree>;
+using Pkey = fw::openssl::PkeyPtr;
+using Cert = fw::openssl::X509Ptr;
+using Bio = fw::openssl::BioPtr;
+using SslCtx = fw::openssl::SslCtxPtr;
+using Ssl = fw::openssl::SslPtr;
 
 [[noreturn]] void Fail(const std::string& what) {
   ERR_clear_error();

@@ -1,4 +1,4 @@
-// The application picture, loaded from the bundle's resources once and cached.
+// The application picture, loaded from the application folder's Resources once and cached.
 #pragma once
 
 #include "framework/ui.h"

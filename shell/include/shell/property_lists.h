@@ -1,6 +1,6 @@
 // The property lists of both windows and of every control, constants encoded at compile time.
-// Each list carries its keys in the stored order of its class; values set in code (text size,
-// text unit, backdrop, menu bar) are not part of any list.
+// Every list of a class holds its keys in the same order, the order in which they are applied;
+// values set in code (text size, text unit, backdrop, menu bar) are not part of any list.
 #pragma once
 
 #include "framework/plist.h"
@@ -9,7 +9,7 @@ namespace shell::lists {
 
 using namespace ::fw::plist;
 
-// The window keys, in stored order; only the values that differ between windows are parameters.
+// The window keys, in applying order; only the values that differ between windows are parameters.
 #define KD_WINDOW_LIST(width, height, frame, r, g, b, title, minimizeButton)                   \
   I("Placement", 2), I("Width", width), I("Height", height), I("MinWidth", 64),               \
       I("MinHeight", 64), I("MaxWidth", 32000), I("MaxHeight", 32000), I("Frame", frame),     \

@@ -129,7 +129,7 @@ Ref<T> RuntimeCheckCast(const Ref<Object>& obj, const ClassRecord* cls) {
   return std::dynamic_pointer_cast<T>(obj);
 }
 
-/// Base of every exception the framework raises into application code.
+/// Base of every exception the framework raises to the code that calls it.
 class RuntimeException : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

@@ -1,4 +1,6 @@
 // Framework strings: immutable UTF-8 texts whose lengths, positions and cuts count characters.
+// A byte that begins no well-formed sequence (an overlong form, a surrogate, a stray continuation
+// byte, a truncated sequence) is one character of its own and is kept as it is.
 #pragma once
 
 #include <cstdint>

@@ -38,7 +38,7 @@ int32_t VariantToInt32(const Variant& v);
 /// The Variant as text: integers in decimal, doubles in their shortest round-trip decimal form
 /// ("0.1", "100", "1e+21", "nan", "-inf"), Booleans "True"/"False", nil "".
 String VariantToString(const Variant& v);
-/// StringToVariant.
+/// The text as a Variant, unchanged.
 inline Variant StringToVariant(const String& s) { return Variant(s); }
 
 /// Raised when an array is indexed outside 0..Ubound.
@@ -56,7 +56,7 @@ class VariantArray : public Object {
   int32_t Ubound() const { return static_cast<int32_t>(items_.size()) - 1; }
   /// The element at `index`; raises OutOfBoundsException outside 0..Ubound.
   const Variant& Item(int32_t index) const;
-  /// Array.Item.Set; raises OutOfBoundsException outside 0..Ubound.
+  /// Replaces the element at `index`; raises OutOfBoundsException outside 0..Ubound.
   void SetItem(int32_t index, Variant value);
   /// CreateArray(1, kind, ubound): one dimension, ubound+1 nil elements (none for -1); raises
   /// UnsupportedOperationException for an upper bound below -1.

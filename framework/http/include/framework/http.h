@@ -12,9 +12,9 @@
 // up, when the handshake completes, when the connection goes down and when the page grows.
 //
 // Threading: one client is used by one thread at a time (the event-loop thread); Get blocks that
-// thread in Platform::WaitBusy, which keeps the windows painted. Failures are kept as values (LastError); nothing is thrown to the
-// caller and nothing is logged. Error texts never carry header values, so a credential handed to
-// SetRequestHeader stays out of them.
+// thread in fw::WaitBusy, which keeps the windows painted. Failures are kept as values
+// (LastError); nothing is thrown to the caller and nothing is logged. Error texts never carry
+// header values, so a credential handed to SetRequestHeader stays out of them.
 #pragma once
 
 #include <cstdint>
@@ -65,9 +65,9 @@ class HTTPSecureSocket : public Object {
   /// Wipes the stored header values: the Authorization header carries the credential.
   ~HTTPSecureSocket() override;
 
-  /// HTTPSecureSocket.Constructor: TLS on, port 443, headers "Accept" and "Accept-Language".
+  /// Sets the defaults: TLS on, port 443, headers "Accept" and "Accept-Language".
   void Constructor();
-  /// SSLSocket.Secure.Set.
+  /// Whether Get speaks TLS (the default); without it the request goes out in the clear.
   void SetSecure(bool secure) { secure_ = secure; }
   /// Sets a request header, replacing an earlier value of that name; an empty value deletes it.
   void SetRequestHeader(const String& name, const String& value);

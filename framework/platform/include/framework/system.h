@@ -19,7 +19,8 @@ class System {
 
   /// Opens the address in the user's default browser; not waited for.
   virtual void ShowURL(const String& url) = 0;
-  /// The system version query: "sys1" major, "sys2" minor, "sys3" bug-fix number.
+  /// The version of these services: "sys1" gives the major number, "sys2" the minor, "sys3" the
+  /// bug-fix number; false (and `result` untouched) for any other selector.
   virtual bool Gestalt(std::string_view selector, int32_t& result) = 0;
   /// A host-name look-up, synchronous for the caller: the first address as text, or the empty
   /// text. The windows keep painting while it runs.

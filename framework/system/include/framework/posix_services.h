@@ -15,7 +15,8 @@ class PosixServices : public System {
   /// Starts `xdg-open` with the address as its one argument, without a shell; not waited for,
   /// never left as a zombie.
   void ShowURL(const String& url) override;
-  /// Reports 10.4.0: the release whose services this layer provides.
+  /// Reports version 10.4.0, the lowest the application accepts: every service it relies on is
+  /// provided here.
   bool Gestalt(std::string_view selector, int32_t& result) override;
   /// The system resolver (NSS: the hosts file, DNS as resolv.conf says) on a worker thread,
   /// waited for in the display's busy wait.
