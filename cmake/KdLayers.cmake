@@ -7,7 +7,7 @@
 set(KD_GUI_INCLUDES [=[[<"](wx|gtk|gdk|glib|gio|gobject|pango|cairo|atk|X11)/|"framework/native/]=])
 set(KD_TLS_INCLUDES [=[<openssl/]=])
 # Any header named with ".h" in angle brackets: the C library, POSIX, and every system library.
-# The system's own code reaches the machine through the framework only.
+# The application's own code reaches the machine through the framework only.
 set(KD_SYSTEM_INCLUDES [=[<[^>]*\.h>]=])
 
 # kd_forbid_includes(<folder> <regex>...): fails the configure step when a source or header of the

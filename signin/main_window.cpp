@@ -21,7 +21,7 @@ struct MethodEntry {
   std::string_view signature;
 };
 
-// The class's own operations, in the order of its class table.
+// The class's own operations, in the order the runtime lists them after the base's.
 constexpr std::array<MethodEntry, 24> kMethods{{
     {"Layout", "%%o<MainWindow.MainWindow>"},
     {"CreateControls", "%%o<MainWindow.MainWindow>"},

@@ -1,4 +1,4 @@
-// KDMenuBar: the system's one menu bar, an Edit menu with the About item.
+// KDMenuBar: the application's one menu bar, an Edit menu with the About item.
 #pragma once
 
 #include "framework/ui.h"
