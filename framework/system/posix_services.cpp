@@ -15,10 +15,15 @@
 #include <vector>
 
 #include "framework/display.h"
+#include "framework/posix_wait.h"
 
 namespace fw {
 
 namespace {
+
+// How long a look-up may take before the windows are kept painting during it: a little more than
+// two frames, too short for a user to see a window stand still.
+constexpr int kQuietLookupMs = 40;
 
 // The system resolver, blocking: every address getaddrinfo gives for a stream socket, in its
 // order. Runs on a look-up's worker thread.
@@ -121,8 +126,12 @@ String PosixServices::LookupIPAddress(const String& host) {
   const std::string& name = host.Bytes();
   if (name.empty() || name.find('\0') != std::string::npos) return String();
   PendingLookup lookup = PendingLookup::Start([name] { return ResolveNow(name, 0); });
+  // Most answers come from the hosts file or a near name server within a few milliseconds: they
+  // are waited for plainly, since a busy wait costs the windows a round of yields. A slower one
+  // is waited for with the windows painting.
+  Watch answer{lookup.WaitFd(), Ready::Read};
+  if (answer.fd >= 0) PlainWait({&answer, 1}, kQuietLookupMs);
   while (!lookup.Done()) {
-    Watch answer{lookup.WaitFd(), Ready::Read};
     fw::WaitBusy({&answer, 1}, answer.fd >= 0 ? -1 : 50);
   }
   std::vector<Endpoint> endpoints = lookup.Take();
