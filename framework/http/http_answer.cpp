@@ -22,12 +22,16 @@ int32_t StatusOf(std::string_view firstLine) {
 
 AnswerReader::AnswerReader(std::string marker) : marker_(std::move(marker)) {}
 
-// Where the page begins in kept_, if the header block has ended within kMaxHeader bytes.
-std::optional<std::size_t> AnswerReader::FindHeaderEnd() const {
+// Where the page begins in kept_, if the header block has ended within kMaxHeader bytes. Each
+// call goes on from where the last one stopped, so a header block arriving a byte at a time is
+// read in linear time.
+std::optional<std::size_t> AnswerReader::FindHeaderEnd() {
   const std::string_view head = std::string_view(kept_).substr(0, kMaxHeader);
   if (sawLineFeed_) {
-    // An empty line: at the start, or right after an LF; CR LF or a bare LF.
-    for (std::size_t lineStart = 0; lineStart < head.size();) {
+    // An empty line: at the start, or right after an LF; CR LF or a bare LF. scanFrom_ is always
+    // the start of a line.
+    std::size_t lineStart = scanFrom_;
+    while (lineStart < head.size()) {
       if (head[lineStart] == '\n') return lineStart + 1;
       if (head[lineStart] == '\r' && lineStart + 1 < head.size() && head[lineStart + 1] == '\n') {
         return lineStart + 2;
@@ -36,11 +40,15 @@ std::optional<std::size_t> AnswerReader::FindHeaderEnd() const {
       if (lf == std::string_view::npos) break;
       lineStart = lf + 1;
     }
+    scanFrom_ = lineStart;
     return std::nullopt;
   }
   if (!head.empty() && head[0] == '\r') return 1;
-  const std::size_t at = head.find("\r\r");
-  if (at == std::string_view::npos) return std::nullopt;
+  const std::size_t at = head.find("\r\r", scanFrom_ > 0 ? scanFrom_ - 1 : 0);
+  if (at == std::string_view::npos) {
+    scanFrom_ = head.size();
+    return std::nullopt;
+  }
   return at + 2;
 }
 
@@ -66,6 +74,7 @@ void AnswerReader::Feed(std::string_view bytes) {
   if (!sawLineFeed_ && bytes.find('\n') != std::string_view::npos) {
     sawLineFeed_ = true;
     // A header block that ended at a CR is read anew with LF line ends.
+    scanFrom_ = 0;
     bodyStart_.reset();
     found_ = false;
     tail_.clear();

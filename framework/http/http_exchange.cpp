@@ -77,7 +77,7 @@ class Exchange {
     lookup_ = platform_.ResolveStream(target_.host, target_.port);
     step_ = Step::Resolving;
 
-    uint64_t deadline = platform_.Ticks() + timeoutTicks;
+    deadline_ = platform_.Ticks() + timeoutTicks;
     for (;;) {
       const uint64_t pageBefore = reader_.PageBytes();
       moved_ = false;
@@ -85,12 +85,12 @@ class Exchange {
       if (step_ == Step::Done) break;
       const uint64_t now = platform_.Ticks();
       if (moved_ || reader_.PageBytes() > pageBefore) {
-        deadline = now + timeoutTicks;
-      } else if (now > deadline) {
+        deadline_ = now + timeoutTicks;
+      } else if (now > deadline_) {
         error_ = HttpError::TimedOut;
         break;
       }
-      Wait(pass, deadline + 1, now);
+      Wait(pass, deadline_ + 1, now);
     }
     Close();
     return error_;
@@ -134,6 +134,8 @@ class Exchange {
     switch (step_) {
       case Step::Resolving:
         watches.push_back({lookup_->WaitFd(), Ready::Read});
+        // Without a descriptor to wake it, the wait looks again at short intervals.
+        if (watches.back().fd < 0) until = std::min(until, now + std::max<uint64_t>(1, attemptDelay_ / 5));
         break;
       case Step::Connecting:
         for (const Attempt& a : attempts_) watches.push_back({a.fd.get(), Ready::Write});
@@ -162,6 +164,8 @@ class Exchange {
 
   void Resolve() {
     if (!lookup_->Done()) return;
+    // An answer that comes in after the deadline is not used, however soon the wait notices it.
+    if (platform_.Ticks() > deadline_) return Finish(HttpError::TimedOut);
     order_ = InterleaveFamilies(lookup_->Take());
     lookup_.reset();
     if (order_.empty()) return Finish(HttpError::NotResolved);
@@ -287,13 +291,11 @@ class Exchange {
         return;
       }
       fatal_ = true;
-      moved_ = true;
       return Finish(HttpError::TlsHandshake);
     }
     // SSL_VERIFY_PEER already fails the handshake on a refused certificate; checked again so
     // that nothing is ever sent over an unverified session.
     if (SSL_get_verify_result(ssl_.get()) != X509_V_OK || !SSL_get0_peer_certificate(ssl_.get())) {
-      moved_ = true;
       return Finish(HttpError::TlsHandshake);
     }
     handshakeDone_ = true;
@@ -312,7 +314,6 @@ class Exchange {
         return;
       }
       if (io < 0) {
-        moved_ = true;
         return Finish(HttpError::SendFailed);
       }
       sent_ += n;
@@ -329,7 +330,7 @@ class Exchange {
       return SslRetry();
     }
     for (;;) {
-      ssize_t r = ::send(fd_.get(), data.data(), data.size(), MSG_NOSIGNAL);
+      ssize_t r = ::send(fd_.get(), data.data(), data.size(), 0);
       if (r >= 0) {
         n = static_cast<std::size_t>(r);
         return 1;
@@ -357,7 +358,6 @@ class Exchange {
         return Pass::Wait;
       }
       if (io < 0) {
-        moved_ = true;  // the connection went down
         Finish(io == -1 ? HttpError::None : HttpError::ReceiveFailed);
         return Pass::Wait;
       }
@@ -443,7 +443,8 @@ class Exchange {
   Ready wantAfterIo_ = Ready::Read;
   bool handshakeDone_ = false;
   bool fatal_ = false;  // after a fatal TLS error no close_notify may be sent
-  bool moved_ = false;  // the connection came up, was secured or went down in this pass
+  bool moved_ = false;  // the connection came up or was secured in this pass
+  uint64_t deadline_ = 0;  // tick after which the wait gives up
   HttpError error_ = HttpError::None;
   std::size_t sent_ = 0;
   AnswerReader reader_;

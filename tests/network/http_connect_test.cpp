@@ -1,4 +1,7 @@
 // Connecting: the order addresses are tried in, and the race between them.
+#include <filesystem>
+#include <iterator>
+
 #include "framework/net.h"
 #include "tests/network/network_fixture.h"
 
@@ -33,6 +36,11 @@ TEST(InterleaveFamilies, FamiliesTakeTurnsInResolverOrder) {
   EXPECT_EQ(fw::ToText(V4(7)), "192.0.2.7");
 }
 
+std::size_t OpenDescriptors() {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                                std::filesystem::directory_iterator()));
+}
+
 // Each row lists what stands at the host's addresses, in the resolver's order.
 enum class At { Server, BlackHole, Refusing };
 
@@ -61,9 +69,12 @@ TEST_P(Race, FirstConnectionUpCarriesTheOneRequest) {
   }
   scope_->endpoints[kHost] = endpoints;
   auto client = SignInClient("alice", "secret");
+  const std::size_t descriptors = OpenDescriptors();
   client->Get("http://" + kHost, 15);
   EXPECT_EQ(client->HTTPStatusCode(), c.status);
   EXPECT_EQ(client->LastError(), c.error) << to_string(client->LastError());
+  // Every attempt, the winner's connection and the look-up are closed with the request.
+  EXPECT_EQ(OpenDescriptors(), descriptors);
   server->Stop();
   const bool served = std::count(c.addresses.begin(), c.addresses.end(), At::Server) > 0;
   EXPECT_EQ(server->Connections().size(), served ? 1u : 0u);
@@ -74,6 +85,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RaceCase{"BlackHoleThenServer", {At::BlackHole, At::Server}, 401, fw::HttpError::None},
         RaceCase{"RefusingThenServer", {At::Refusing, At::Server}, 401, fw::HttpError::None},
+        // Four head starts would outlast the time-out: each refusal hands on at once.
+        RaceCase{"FourRefusingThenServer",
+                 {At::Refusing, At::Refusing, At::Refusing, At::Refusing, At::Server}, 401,
+                 fw::HttpError::None},
+        RaceCase{"NoAddress", {}, 0, fw::HttpError::NotResolved},
         RaceCase{"TwoBlackHolesThenServer", {At::BlackHole, At::BlackHole, At::Server}, 401,
                  fw::HttpError::None},
         RaceCase{"ServerThenBlackHole", {At::Server, At::BlackHole}, 401, fw::HttpError::None},

@@ -14,6 +14,7 @@ struct TimeoutCase {
   std::string page;
   fw::HttpError error;
   std::size_t connections;  // that reached the server
+  std::chrono::milliseconds lookUpClockJump{0};  // clock time the look-up takes besides its delay
 };
 void PrintTo(const TimeoutCase& c, std::ostream* os) { *os << c.name; }
 
@@ -23,6 +24,7 @@ TEST_P(Timeout, EndsWhenNothingMovesForTheWholeTimeout) {
   const TimeoutCase& c = GetParam();
   scope_->tickMs = 1.0;
   scope_->resolveDelay = c.resolveDelay;
+  scope_->resolveClockJump = c.lookUpClockJump;
   auto server = GoodServer(kHost, c.script);
   Route(kHost, server->port());
   auto client = SignInClient("alice", "secret");
@@ -62,7 +64,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "again", fw::HttpError::None, 1},
         // The look-up counts: when it outlasts the time-out, nothing is sent, whatever comes later.
         TimeoutCase{"LookUpLongerThanTheTimeout", AnswerScript::Status(501, ""), 2000ms, 0, "",
-                    fw::HttpError::TimedOut, 0}),
+                    fw::HttpError::TimedOut, 0},
+        // Answered in the same instant the deadline passed: still not used.
+        TimeoutCase{"LookUpAnsweredJustAfterTheDeadline", AnswerScript::Status(501, ""), 50ms, 0,
+                    "", fw::HttpError::TimedOut, 0, 905ms}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

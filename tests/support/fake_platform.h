@@ -3,7 +3,9 @@
 
 #include <time.h>
 
+#include <atomic>
 #include <chrono>
+#include <memory>
 #include <deque>
 #include <functional>
 #include <map>
@@ -33,6 +35,11 @@ class FakePlatform : public fw::Display, public fw::PosixServices {
   std::map<std::string, uint16_t> routes;  ///< host -> port on 127.0.0.1
   std::map<std::string, std::vector<fw::Endpoint>> endpoints;  ///< host -> addresses, before routes
   std::chrono::milliseconds resolveDelay{0};  ///< how long each stream look-up takes (real time)
+  /// Clock time each stream look-up takes on top of resolveDelay: the tick clock jumps by this
+  /// much just before the answer comes in.
+  std::chrono::milliseconds resolveClockJump{0};
+  /// Shared with the look-up workers, which may outlive the platform.
+  std::shared_ptr<std::atomic<int64_t>> clockJumpedMs = std::make_shared<std::atomic<int64_t>>(0);
   double tickMs = 1000.0 / 60.0;           ///< milliseconds per tick; smaller runs time-outs faster
   int windowsCreated = 0;
   int windowsClosed = 0;
@@ -86,15 +93,17 @@ class FakePlatform : public fw::Display, public fw::PosixServices {
     }
     if (resolveDelay.count() == 0) return fw::PendingLookup::Answered(std::move(out));
     // The worker may outlive this platform: it owns copies of all it uses.
-    return fw::PendingLookup::Start([out, delay = resolveDelay] {
+    return fw::PendingLookup::Start([out, delay = resolveDelay, jump = resolveClockJump,
+                                     jumped = clockJumpedMs] {
       std::this_thread::sleep_for(delay);
+      *jumped += jump.count();
       return out;
     });
   }
   uint64_t Ticks() override {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    double ms = double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1e6;
+    double ms = double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1e6 + double(clockJumpedMs->load());
     return static_cast<uint64_t>(ms / tickMs);
   }
   double MillisecondsPerTick() override { return tickMs; }

@@ -9,7 +9,11 @@
 // worker thread), connect (every address, the families taking turns, each new attempt 250 ms
 // after the previous one or at once when it fails; the first connection up wins), handshake,
 // send, read the header block, read the page. The time-out starts again when the connection comes
-// up, when the handshake completes, when the connection goes down and when the page grows.
+// up, when the handshake completes and when the page grows; a look-up answered after it has
+// struck is not used. The connection going down ends the wait.
+//
+// The process must ignore SIGPIPE (fw::SetUpProcess): a write to a server that has gone, the
+// request or a closing TLS alert, must fail rather than end the process.
 //
 // Threading: one client is used by one thread at a time (the event-loop thread); Get blocks that
 // thread in fw::WaitBusy, which keeps the windows painted. Failures are kept as values
@@ -45,7 +49,7 @@ enum class HttpError {
   SendFailed,      ///< the connection broke while the request was being sent
   ReceiveFailed,   ///< the connection broke while the answer was arriving
   TimedOut,        ///< no progress within the time-out (the look-up included)
-  HeaderTooLarge,  ///< the header block passed kMaxHeader without ending
+  HeaderTooLarge,  ///< the header block passed AnswerReader::kMaxHeader without ending
 };
 
 /// A short fixed name for the error ("none", "timed out", ...).
@@ -58,8 +62,6 @@ class HTTPSecureSocket : public Object {
   static constexpr int32_t DefaultPort = 443;
   /// Most page bytes kept; the rest of the page is read to its end and searched, then dropped.
   static constexpr std::size_t kMaxPage = AnswerReader::kMaxPage;
-  /// Most header-block bytes read while looking for its end; past it the answer counts as none.
-  static constexpr std::size_t kMaxHeader = AnswerReader::kMaxHeader;
 
   HTTPSecureSocket() = default;
   /// Wipes the stored header values: the Authorization header carries the credential.

@@ -50,7 +50,7 @@ class AnswerReader {
   HttpAnswer Result() const;
 
  private:
-  std::optional<std::size_t> FindHeaderEnd() const;
+  std::optional<std::size_t> FindHeaderEnd();
   void Search(std::string_view pageBytes);
 
   std::string marker_;
@@ -58,6 +58,7 @@ class AnswerReader {
   uint64_t total_ = 0;                     // bytes fed
   bool sawLineFeed_ = false;
   std::optional<uint64_t> bodyStart_;      // where the page begins, once the header block ended
+  std::size_t scanFrom_ = 0;               // where the search for the header block's end goes on
   bool tooLarge_ = false;
   bool found_ = false;
   std::string tail_;                       // the page's last marker-length-minus-one bytes

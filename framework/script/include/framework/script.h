@@ -5,7 +5,9 @@
 // decimal text), never in its argument list or environment; its argument list is its own path,
 // its standard output and error are the application's, and it gets no other descriptor. Each run
 // is waited for (the UI keeps painting meanwhile, input is held off) and nothing it does is
-// examined: a missing, unreadable or failing script just returns. Event-loop thread only.
+// examined: a missing, unreadable or failing script just returns. Event-loop thread only. The
+// process must ignore SIGPIPE (fw::SetUpProcess), so that a script that stops reading its input
+// makes the write fail instead of ending the process.
 #pragma once
 
 #include <cstdint>
