@@ -70,9 +70,9 @@ class Exchange {
   }
 
   HttpError Run(uint64_t timeoutTicks) {
-    double perTick = platform_.MillisecondsPerTick();
-    if (!(perTick > 0.0)) perTick = 1000.0 / 60.0;
-    attemptDelay_ = static_cast<uint64_t>(std::ceil(kAttemptDelayMs / perTick));
+    msPerTick_ = platform_.MillisecondsPerTick();
+    if (!(msPerTick_ > 0.0)) msPerTick_ = 1000.0 / 60.0;
+    attemptDelay_ = static_cast<uint64_t>(std::ceil(kAttemptDelayMs / msPerTick_));
     if (secure_ && !MakeContext()) return HttpError::TlsSetup;
     lookup_ = platform_.ResolveStream(target_.host, target_.port);
     step_ = Step::Resolving;
@@ -149,9 +149,7 @@ class Exchange {
   }
 
   int WaitMilliseconds(uint64_t ticks) const {
-    double perTick = platform_.MillisecondsPerTick();
-    if (!(perTick > 0.0)) perTick = 1000.0 / 60.0;
-    double ms = std::ceil(static_cast<double>(ticks) * perTick);
+    double ms = std::ceil(static_cast<double>(ticks) * msPerTick_);
     return static_cast<int>(std::clamp(ms, 1.0, static_cast<double>(INT_MAX)));
   }
 
@@ -433,6 +431,7 @@ class Exchange {
   std::size_t next_ = 0;          // the next of order_ to try
   std::vector<Attempt> attempts_; // connections under way, oldest first
   uint64_t nextAttemptAt_ = 0;    // tick at which the next address gets its turn
+  double msPerTick_ = 1000.0 / 60.0;  // the clock's, read once per request
   uint64_t attemptDelay_ = 15;
   // Declared before the session so that the session is freed first.
   UniqueFd fd_;

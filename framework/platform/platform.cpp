@@ -13,14 +13,17 @@
 namespace fw {
 namespace {
 
-std::shared_ptr<Display>& InstalledDisplay() {
-  static std::shared_ptr<Display> display;
-  return display;
+// The installed display or system; one slot each for the process.
+template <class Side>
+std::shared_ptr<Side>& Installed() {
+  static std::shared_ptr<Side> side;
+  return side;
 }
 
-std::shared_ptr<System>& InstalledSystem() {
-  static std::shared_ptr<System> system;
-  return system;
+template <class Side>
+Side& Current() {
+  if (!Installed<Side>()) RaiseNilObjectException();
+  return *Installed<Side>();
 }
 
 }  // namespace
@@ -58,26 +61,16 @@ bool PlainWait(std::span<Watch> watches, int timeoutMs) {
 }
 
 std::shared_ptr<Display> SetDisplay(std::shared_ptr<Display> display) {
-  return std::exchange(InstalledDisplay(), std::move(display));
+  return std::exchange(Installed<Display>(), std::move(display));
 }
-
-Display& CurrentDisplay() {
-  if (!InstalledDisplay()) RaiseNilObjectException();
-  return *InstalledDisplay();
-}
-
-bool HasDisplay() { return InstalledDisplay() != nullptr; }
+Display& CurrentDisplay() { return Current<Display>(); }
+bool HasDisplay() { return Installed<Display>() != nullptr; }
 
 std::shared_ptr<System> SetSystem(std::shared_ptr<System> system) {
-  return std::exchange(InstalledSystem(), std::move(system));
+  return std::exchange(Installed<System>(), std::move(system));
 }
-
-System& CurrentSystem() {
-  if (!InstalledSystem()) RaiseNilObjectException();
-  return *InstalledSystem();
-}
-
-bool HasSystem() { return InstalledSystem() != nullptr; }
+System& CurrentSystem() { return Current<System>(); }
+bool HasSystem() { return Installed<System>() != nullptr; }
 
 void MsgBox(const String& text) { CurrentDisplay().MsgBox(text); }
 void Beep() { CurrentDisplay().Beep(); }

@@ -10,6 +10,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -38,20 +39,15 @@ std::vector<Endpoint> ResolveNow(const std::string& host, uint16_t port) {
   if (::getaddrinfo(host.c_str(), nullptr, &hints, &res) != 0) return out;
   for (addrinfo* a = res; a; a = a->ai_next) {
     if (a->ai_family == AF_INET && a->ai_addrlen >= sizeof(sockaddr_in)) {
-      const auto* in = reinterpret_cast<const sockaddr_in*>(a->ai_addr);
-      Endpoint e;
-      e.family = Endpoint::Family::V4;
-      std::memcpy(e.address.data(), &in->sin_addr, 4);
-      e.port = port;
-      out.push_back(e);
+      std::array<uint8_t, 4> bytes;
+      std::memcpy(bytes.data(), &reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr, 4);
+      out.push_back(Endpoint::V4(bytes, port));
     } else if (a->ai_family == AF_INET6 && a->ai_addrlen >= sizeof(sockaddr_in6)) {
       const auto* in6 = reinterpret_cast<const sockaddr_in6*>(a->ai_addr);
-      Endpoint e;
-      e.family = Endpoint::Family::V6;
-      std::memcpy(e.address.data(), &in6->sin6_addr, 16);
-      e.port = port;
-      e.scope = in6->sin6_scope_id;
-      out.push_back(e);
+      std::array<uint8_t, 16> bytes;
+      std::memcpy(bytes.data(), &in6->sin6_addr, 16);
+      out.push_back(Endpoint::V6(bytes, port));
+      out.back().scope = in6->sin6_scope_id;
     }
   }
   ::freeaddrinfo(res);
