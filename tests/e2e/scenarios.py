@@ -72,9 +72,9 @@ def diagnose(session):
     dead = [p.args[0] for p in d.procs if p.poll() is not None]
     if dead:
         print(f"desktop processes that have ended: {', '.join(dead)}")
-        log = d._display_log().strip()
-        if "Xvfb" in dead and log:
-            print("Xvfb's output:\n    " + log.replace("\n", "\n    "))
+    log = d._display_log().strip()
+    if log:
+        print("Xvfb's output:\n    " + log.replace("\n", "\n    "))
     for i, l in enumerate(session.launchers):
         state = "running" if l.alive() else f"ended with {l.proc.returncode}"
         print(f"launcher #{i}: {state}")

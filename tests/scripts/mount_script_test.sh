@@ -43,17 +43,20 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/kd-mount-test.XXXXXX")
 chmod 711 "$tmp"  # the share's server runs as www-data and must pass through
 
 # Everything started in the namespace is ended by the namespace's own trap; should that shell be
-# killed first, what is left in its network namespace is ended here, by process id.
+# killed first, what is left in its network namespace is ended here, by process id. Only while
+# the namespace's keeper lives: once the namespace is gone its identity may name another test's.
 cleanup() {
-  local ns pid
-  if [ -s "$tmp/netns" ]; then
-    ns=$(cat "$tmp/netns")
+  local ns keeper pid
+  if [ -s "$tmp/netns" ] && read -r ns keeper <"$tmp/netns" &&
+    [ "$(readlink "/proc/$keeper/ns/net" 2>/dev/null)" = "$ns" ]; then
     for pid in /proc/[0-9]*; do
       pid=${pid#/proc/}
+      [ "$pid" = "$keeper" ] && continue
       if [ "$(readlink "/proc/$pid/ns/net" 2>/dev/null)" = "$ns" ]; then
         kill -KILL "$pid" 2>/dev/null || true
       fi
     done
+    kill -KILL "$keeper" 2>/dev/null || true
   fi
   if [ -n "${KEEP_TMP:-}" ]; then echo "kept $tmp" >&2; else rm -rf "$tmp"; fi
 }

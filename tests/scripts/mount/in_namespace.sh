@@ -42,13 +42,16 @@ die() {
   exit 1
 }
 
-readlink /proc/self/ns/net >"$tmp/netns"
+# A keeper holds the namespace for the outer script's sweep, so that its identity cannot pass to
+# another test's namespace while that sweep may still look for it (see mount_script_test.sh).
+setsid sleep infinity </dev/null >/dev/null 2>&1 &
+echo "$(readlink /proc/self/ns/net) $!" >"$tmp/netns"
 apache_pid=
 # Ends everything started in this namespace (Apache, the session buses, GVfs daemons): they are
 # all this test's own. This shell is the namespace's first process and is spared.
 finish() {
   local ns pid
-  ns=$(cat "$tmp/netns")
+  read -r ns _ <"$tmp/netns"
   [ -n "$apache_pid" ] && kill -TERM "$apache_pid" 2>/dev/null
   for _ in 1 2 3 4 5 6 7 8 9 10; do
     [ -n "$apache_pid" ] && kill -0 "$apache_pid" 2>/dev/null || break
