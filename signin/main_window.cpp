@@ -65,7 +65,8 @@ constexpr std::array<MethodEntry, 12> kControls{{
     {"txt_forget", "StaticText"},
 }};
 
-// Text unit 0 of the framework's FontUnits, set on every control with text.
+// Text unit 0, the default (text sizes in points, one point to a pixel), set on every control
+// with text.
 constexpr shell::CodeSettings kTextUnit{.textUnit = 0};
 
 }  // namespace

@@ -14,7 +14,9 @@ namespace shell {
 /// Settings a control gets in code, after it is registered and before its list is applied.
 struct CodeSettings {
   std::optional<float> textSize{};   ///< TextSize, set first
-  std::optional<uint8_t> textUnit{};  ///< TextUnit (FontUnits), set second
+  /// TextUnit, set second: the unit TextSize counts in (0, the default, is points, one to a
+  /// pixel; 3 inches, 4 millimetres).
+  std::optional<uint8_t> textUnit{};
   bool backdrop = false;             ///< Backdrop = the application picture, set third
 };
 
