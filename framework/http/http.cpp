@@ -118,7 +118,6 @@ std::string_view to_string(HttpError error) {
     case HttpError::SendFailed: return "sending failed";
     case HttpError::ReceiveFailed: return "receiving failed";
     case HttpError::TimedOut: return "timed out";
-    case HttpError::HeaderTooLarge: return "header block too large";
   }
   return "unknown";
 }

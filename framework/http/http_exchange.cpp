@@ -74,10 +74,10 @@ class Exchange {
     if (!(msPerTick_ > 0.0)) msPerTick_ = 1000.0 / 60.0;
     attemptDelay_ = static_cast<uint64_t>(std::ceil(kAttemptDelayMs / msPerTick_));
     if (secure_ && !MakeContext()) return HttpError::TlsSetup;
+    // The deadline runs from before the look-up starts: however long starting it takes counts.
+    deadline_ = platform_.Ticks() + timeoutTicks;
     lookup_ = platform_.ResolveStream(target_.host, target_.port);
     step_ = Step::Resolving;
-
-    deadline_ = platform_.Ticks() + timeoutTicks;
     for (;;) {
       const uint64_t pageBefore = reader_.PageBytes();
       moved_ = false;
@@ -361,10 +361,6 @@ class Exchange {
       }
       thisPass += n;
       reader_.Feed(std::string_view(buf, n));
-      if (reader_.HeaderTooLarge()) {
-        Finish(HttpError::HeaderTooLarge);
-        return Pass::Wait;
-      }
       step_ = reader_.HeaderEnded() ? Step::ReadingPage : Step::ReadingHeader;
     }
   }

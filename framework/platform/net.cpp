@@ -77,14 +77,17 @@ PendingLookup::PendingLookup(PendingLookup&&) noexcept = default;
 PendingLookup& PendingLookup::operator=(PendingLookup&&) noexcept = default;
 PendingLookup::~PendingLookup() = default;
 
-PendingLookup PendingLookup::Start(Work work) {
+void PendingLookup::StartDetachedThread(std::function<void()> job) {
+  std::thread(std::move(job)).detach();
+}
+
+PendingLookup PendingLookup::Start(Work work, ThreadStarter startThread) {
   auto shared = std::make_shared<Shared>();
   shared->wake.Reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-  auto job = [shared, work = std::move(work)] { shared->Finish(work()); };
   try {
-    std::thread(job).detach();  // a copy: `job` stays whole if no thread can be made
+    startThread([shared, work = std::move(work)] { shared->Finish(work()); });
   } catch (const std::system_error&) {
-    job();
+    shared->Finish({});
   }
   return PendingLookup(std::move(shared));
 }

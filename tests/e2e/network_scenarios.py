@@ -13,9 +13,9 @@ from kit.procs import Failure, note, wait_until
 from kit.quirks import RawAnswer, SlowHandshakeService
 from kit.service import Answer
 import scenarios  # noqa: E402  (the names of the build under test, once a session is open)
-from scenarios import (INCORRECT_PASSWORD, INCORRECT_USERNAME, NOT_ONLINE, PASSWORD, USER, attempt,
-                       check_request, check_restored, check_success, form_area, no_answer_text, scenario,
-                       wheel_area)
+from scenarios import (INCORRECT_PASSWORD, INCORRECT_USERNAME, NOT_ONLINE, PASSWORD, USER,
+                       USERNAME_NOT_FOUND, attempt, check_request, check_restored, check_success,
+                       form_area, no_answer_text, scenario, wheel_area)
 
 def host():
     """The account host of the scenarios' subscriber, under the service's domain of the build."""
@@ -297,16 +297,25 @@ MIXED = [
      ("box", INCORRECT_PASSWORD)),
     ("200, LF header block, CR LF page", RawAnswer(200, LF_HEAD_CRLF_BODY[1], raw_head=LF_HEAD_CRLF_BODY[0]),
      ("box", INCORRECT_USERNAME)),
+    # Header blocks longer than any buffer of the reader: read to their empty line all the same.
+    ("401 with one 70,000-byte header line",
+     RawAnswer(401, raw_head=b"HTTP/1.0 401 Unauthorized\r\nX-Long: " + b"a" * 70000 + b"\r\n\r\n"),
+     ("box", INCORRECT_PASSWORD)),
+    ("403 with 20,000 header lines",
+     RawAnswer(403, b"<html>no such user</html>",
+               raw_head=b"HTTP/1.0 403 Forbidden\r\n" + b"".join(b"X-Filler: %d\r\n" % i for i in range(20000))
+               + b"\r\n"),
+     ("box", USERNAME_NOT_FOUND)),
     ("501, LF status line, CR LF after", RawAnswer(501, raw_head=b"HTTP/1.0 501 OK\nServer: x\r\n\r\n"),
      ("success", None)),
 ]
 
 
 @scenario("network")
-def mixed_line_ends(s):
-    """Answers whose lines end in LF and CR LF mixed, read as their writer meant: a 401 whose
-    status line ends in LF alone, a 200 with an LF header block and a CR LF page holding "404",
-    and a 501 like the 401 (success: the mount script runs)."""
+def answers_as_written(s):
+    """Answers read as their writer meant: a 401 whose status line ends in LF alone, a 200 with an
+    LF header block and a CR LF page holding "404", a 401 with a 70,000-byte header line, a 403
+    with 20,000 header lines, and a 501 like the first 401 (success: the mount script runs)."""
     svc = s.serve(lambda i: MIXED[min(i, len(MIXED) - 1)][1])
     l = s.launch().ready()
     l.fill(USER, PASSWORD)

@@ -99,6 +99,7 @@ NOT_ONLINE = ("Unable to contact Keldara Server\n\n"
               "It looks like you are currently not online, Keldara Launcher may not be able to connect")
 INCORRECT_USERNAME = "Incorrect Username"
 INCORRECT_PASSWORD = "Incorrect Password"
+USERNAME_NOT_FOUND = "Username not Found"
 
 
 def support_line():

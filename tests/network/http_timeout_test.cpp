@@ -15,6 +15,7 @@ struct TimeoutCase {
   fw::HttpError error;
   std::size_t connections;  // that reached the server
   std::chrono::milliseconds lookUpClockJump{0};  // clock time the look-up takes besides its delay
+  bool noLookUpThread = false;  // the look-up gets no worker thread
 };
 void PrintTo(const TimeoutCase& c, std::ostream* os) { *os << c.name; }
 
@@ -25,6 +26,7 @@ TEST_P(Timeout, EndsWhenNothingMovesForTheWholeTimeout) {
   scope_->tickMs = 1.0;
   scope_->resolveDelay = c.resolveDelay;
   scope_->resolveClockJump = c.lookUpClockJump;
+  if (c.noLookUpThread) scope_->RefuseLookupThreads();
   auto server = GoodServer(kHost, c.script);
   Route(kHost, server->port());
   auto client = SignInClient("alice", "secret");
@@ -34,6 +36,10 @@ TEST_P(Timeout, EndsWhenNothingMovesForTheWholeTimeout) {
   EXPECT_EQ(client->LastError(), c.error) << to_string(client->LastError());
   server->Stop();
   EXPECT_EQ(server->Connections().size(), c.connections);
+  if (c.noLookUpThread) {
+    // The synchronous look-up makes the same choice rather than resolve on the calling thread.
+    EXPECT_EQ(scope_->PosixServices::LookupIPAddress("localhost").Bytes(), "");
+  }
 }
 
 using namespace std::chrono_literals;
@@ -57,6 +63,10 @@ INSTANTIATE_TEST_SUITE_P(
         // A byte every 40 ms: steady, but header bytes are no page growth.
         TimeoutCase{"HeaderBytesAloneDoNotMoveIt", AnswerScript().Drip(kSlowHeader, 1, 40ms), 0ms, 0,
                     "", fw::HttpError::TimedOut, 1},
+        // An endless header block is read, never kept, until the time-out ends it.
+        TimeoutCase{"HeaderBlockWithoutEnd",
+                    AnswerScript().Send("HTTP/1.0 200 OK\r\n").Flood(uint64_t{1} << 40), 0ms, 0, "",
+                    fw::HttpError::TimedOut, 1},
         // Connected at 0, secured at 600 ms, answered at 1200 ms: inside the time-out only because
         // the end of the handshake starts it again.
         TimeoutCase{"CompletedHandshakeMovesIt",
@@ -67,7 +77,11 @@ INSTANTIATE_TEST_SUITE_P(
                     fw::HttpError::TimedOut, 0},
         // Answered in the same instant the deadline passed: still not used.
         TimeoutCase{"LookUpAnsweredJustAfterTheDeadline", AnswerScript::Status(501, ""), 50ms, 0,
-                    "", fw::HttpError::TimedOut, 0, 905ms}),
+                    "", fw::HttpError::TimedOut, 0, 905ms},
+        // A look-up that would take 2 s but can get no worker thread fails at once: it never
+        // runs on the waiting thread, which would stand still for it past the time-out.
+        TimeoutCase{"LookUpWithoutAWorkerThread", AnswerScript::Status(501, ""), 2000ms, 0, "",
+                    fw::HttpError::NotResolved, 0, 0ms, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

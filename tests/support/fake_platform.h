@@ -11,6 +11,7 @@
 #include <map>
 #include <thread>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "framework/display.h"
@@ -93,12 +94,20 @@ class FakePlatform : public fw::Display, public fw::PosixServices {
     }
     if (resolveDelay.count() == 0) return fw::PendingLookup::Answered(std::move(out));
     // The worker may outlive this platform: it owns copies of all it uses.
-    return fw::PendingLookup::Start([out, delay = resolveDelay, jump = resolveClockJump,
-                                     jumped = clockJumpedMs] {
-      std::this_thread::sleep_for(delay);
-      *jumped += jump.count();
-      return out;
-    });
+    return fw::PendingLookup::Start(
+        [out, delay = resolveDelay, jump = resolveClockJump, jumped = clockJumpedMs] {
+          std::this_thread::sleep_for(delay);
+          *jumped += jump.count();
+          return out;
+        },
+        lookupThreads_);
+  }
+  /// From now on every look-up, the stream look-ups here and PosixServices' own, is refused its
+  /// worker thread, as in a process that may start no more threads.
+  void RefuseLookupThreads() {
+    lookupThreads_ = [](std::function<void()>) {
+      throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    };
   }
   uint64_t Ticks() override {
     timespec ts{};

@@ -49,7 +49,6 @@ enum class HttpError {
   SendFailed,      ///< the connection broke while the request was being sent
   ReceiveFailed,   ///< the connection broke while the answer was arriving
   TimedOut,        ///< no progress within the time-out (the look-up included)
-  HeaderTooLarge,  ///< the header block passed AnswerReader::kMaxHeader without ending
 };
 
 /// A short fixed name for the error ("none", "timed out", ...).

@@ -38,10 +38,17 @@ std::vector<Endpoint> InterleaveFamilies(const std::vector<Endpoint>& endpoints)
 class PendingLookup {
  public:
   using Work = std::function<std::vector<Endpoint>()>;
+  /// Runs `job` on a thread of its own, not joined; throws std::system_error when no thread can
+  /// be made.
+  using ThreadStarter = void (*)(std::function<void()> job);
 
-  /// Runs `work` on a new worker thread. When no thread can be made, `work` runs at once on the
-  /// calling thread instead.
-  static PendingLookup Start(Work work);
+  /// A new detached std::thread: the starter every look-up of the product uses.
+  static void StartDetachedThread(std::function<void()> job);
+  /// Runs `work` on a worker thread that `startThread` makes. When no thread can be made, the
+  /// look-up has failed at once: it is answered with no addresses and `work` never runs, since
+  /// running it on the calling thread would block that thread for as long as the resolver takes,
+  /// beyond any time-out and with the windows standing still.
+  static PendingLookup Start(Work work, ThreadStarter startThread = StartDetachedThread);
   /// A look-up whose answer is already in.
   static PendingLookup Answered(std::vector<Endpoint> endpoints);
 

@@ -19,12 +19,16 @@ class PosixServices : public System {
   /// provided here.
   bool Gestalt(std::string_view selector, int32_t& result) override;
   /// The system resolver (NSS: the hosts file, DNS as resolv.conf says) on a worker thread,
-  /// waited for in the display's busy wait.
+  /// waited for in the display's busy wait; the empty text at once when no thread can be made.
   String LookupIPAddress(const String& host) override;
-  /// The system resolver on a worker thread.
+  /// The system resolver on a worker thread; no addresses at once when no thread can be made.
   PendingLookup ResolveStream(const std::string& host, uint16_t port) override;
   std::string ExecutablePath() override;
   uint64_t Ticks() override;
+
+ protected:
+  /// Makes the look-ups' worker threads; a test platform may refuse them.
+  PendingLookup::ThreadStarter lookupThreads_ = PendingLookup::StartDetachedThread;
 };
 
 /// Settles the process-wide policies the framework relies on; call first thing in main.
