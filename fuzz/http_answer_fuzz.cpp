@@ -36,7 +36,10 @@ fw::HttpAnswer FedInPieces(std::string_view raw) {
     reader.Feed(raw.substr(at, piece));
     at += piece;
   }
-  return reader.Result();
+  fw::HttpAnswer r = reader.Result();
+  // What the exchange reads while the answer arrives must agree with the answer.
+  if (reader.HeaderEnded() != r.headerComplete || reader.PageBytes() != r.pageBytes) __builtin_trap();
+  return r;
 }
 
 }  // namespace

@@ -29,8 +29,8 @@ void AnswerReader::Reading::Feed(std::string_view bytes, const std::string& mark
 }
 
 // The status code as the first line goes by, in as many pieces as it arrives in: skip blanks,
-// skip the first field, skip blanks, then read digits up to the first non-digit. A CR is neither
-// blank nor digit, so a CR before an LF line end ends the scan as the line end itself would.
+// skip the first field, skip blanks, then read digits up to the first non-digit. A CR that comes
+// right before an LF line end is neither blank nor digit, so it cannot change the status.
 void AnswerReader::Reading::ScanStatus(std::string_view bytes) {
   for (char c : bytes) {
     const bool blank = c == ' ' || c == '\t';
@@ -61,7 +61,13 @@ void AnswerReader::Reading::ScanStatus(std::string_view bytes) {
 void AnswerReader::Reading::TakePage(std::string_view bytes, const std::string& marker) {
   if (bytes.empty()) return;
   pageBytes += bytes.size();
-  if (page.size() < kMaxPage) page.append(bytes.substr(0, kMaxPage - page.size()));
+  if (page.size() < kMaxPage) {
+    const std::string_view kept = bytes.substr(0, kMaxPage - page.size());
+    // Grown by doubling, but never past kMaxPage: the bound is the page's, not twice it.
+    const std::size_t need = page.size() + kept.size();
+    if (page.capacity() < need) page.reserve(std::min(kMaxPage, std::max(need, 2 * page.capacity())));
+    page.append(kept);
+  }
   if (marker.empty() || found) return;
   // The marker may begin in the kept tail of earlier pieces and end in this one.
   std::string joined = tail;

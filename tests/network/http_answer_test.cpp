@@ -24,6 +24,7 @@ TEST_P(ParseAnswer, KnownAnswerInAnyPieces) {
   EXPECT_EQ(whole.status, c.status);
   EXPECT_EQ(whole.headerComplete, c.complete);
   EXPECT_EQ(whole.page, c.page);
+  EXPECT_EQ(whole.pageBytes, c.page.size());
   EXPECT_EQ(whole.markerFound, c.page.find("404") != std::string::npos);
 
   fw::AnswerReader bytewise("404"), halves("404");
@@ -35,7 +36,11 @@ TEST_P(ParseAnswer, KnownAnswerInAnyPieces) {
     EXPECT_EQ(a.status, whole.status);
     EXPECT_EQ(a.headerComplete, whole.headerComplete);
     EXPECT_EQ(a.page, whole.page);
+    EXPECT_EQ(a.pageBytes, whole.pageBytes);
     EXPECT_EQ(a.markerFound, whole.markerFound);
+    // What the exchange reads while the answer arrives agrees with the answer.
+    EXPECT_EQ(r->HeaderEnded(), whole.headerComplete);
+    EXPECT_EQ(r->PageBytes(), whole.pageBytes);
   }
 }
 
@@ -65,6 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"CrHeaderLfBody", "HTTP/1.0 403 Forbidden\rA: b\r\rbody\nmore", 0, false, ""},
         // The page of a header block withdrawn that way held the marker: no longer a page.
         ParseCase{"CrHeaderWithdrawnAfterMarker", "HTTP/1.0 200 OK\rA\r\r404\n", 0, false, ""},
+        // Two CRs before the LF: a line with text, not the empty line.
+        ParseCase{"TwoCrsBeforeLf", "HTTP/1.0 200 OK\r\n\r\r\nA: b\r\n\r\npage", 200, true, "page"},
         ParseCase{"NoHeaderBlock", "HTTP/1.0 200 OK\r\nA: b\r\n", 0, false, ""},
         ParseCase{"NoLineEnd", "HTTP/1.0 200 OK", 0, false, ""},
         ParseCase{"Empty", "", 0, false, ""},

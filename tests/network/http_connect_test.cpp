@@ -2,6 +2,8 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 #include "framework/net.h"
@@ -38,21 +40,28 @@ TEST(InterleaveFamilies, FamiliesTakeTurnsInResolverOrder) {
   EXPECT_EQ(fw::ToText(V4(7)), "192.0.2.7");
 }
 
-// The process's open descriptors by number. Look-up workers that earlier tests abandoned may
-// close theirs at any moment, so a test compares sets: what it opened and left open is what is
-// open afterwards and was not before.
-std::set<int> OpenDescriptors() {
-  std::set<int> out;
+// The process's open descriptors, each with what it refers to ("socket:[inode]", ...). Look-up
+// workers that earlier tests abandoned may close theirs at any moment, so a test compares sets:
+// what it opened and left open is what is open afterwards and was not before, a number reused
+// for another socket included.
+using Descriptors = std::set<std::pair<int, std::string>>;
+
+Descriptors OpenDescriptors() {
+  Descriptors out;
+  const std::string listing = std::filesystem::canonical("/proc/self/fd").string();
+  std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-    out.insert(std::stoi(entry.path().filename().string()));
+    const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+    if (target == listing) continue;  // the descriptor this listing reads through
+    out.emplace(std::stoi(entry.path().filename().string()), error ? "" : target);
   }
   return out;
 }
 
-std::vector<int> LeftOpen(const std::set<int>& before) {
-  std::vector<int> out;
-  for (int fd : OpenDescriptors()) {
-    if (!before.count(fd)) out.push_back(fd);
+std::vector<std::string> LeftOpen(const Descriptors& before) {
+  std::vector<std::string> out;
+  for (const auto& [fd, target] : OpenDescriptors()) {
+    if (!before.count({fd, target})) out.push_back(std::to_string(fd) + " " + target);
   }
   return out;
 }
@@ -85,12 +94,12 @@ TEST_P(Race, FirstConnectionUpCarriesTheOneRequest) {
   }
   scope_->endpoints[kHost] = endpoints;
   auto client = SignInClient("alice", "secret");
-  const std::set<int> descriptors = OpenDescriptors();
+  const Descriptors descriptors = OpenDescriptors();
   client->Get("http://" + kHost, 15);
   EXPECT_EQ(client->HTTPStatusCode(), c.status);
   EXPECT_EQ(client->LastError(), c.error) << to_string(client->LastError());
   // Every attempt, the winner's connection and the look-up are closed with the request.
-  EXPECT_EQ(LeftOpen(descriptors), std::vector<int>{});
+  EXPECT_EQ(LeftOpen(descriptors), std::vector<std::string>{});
   server->Stop();
   const bool served = std::count(c.addresses.begin(), c.addresses.end(), At::Server) > 0;
   EXPECT_EQ(server->Connections().size(), served ? 1u : 0u);

@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A byte every 40 ms: steady, but header bytes are no page growth.
         TimeoutCase{"HeaderBytesAloneDoNotMoveIt", AnswerScript().Drip(kSlowHeader, 1, 40ms), 0ms, 0,
                     "", fw::HttpError::TimedOut, 1},
-        // An endless header block is read, never kept, until the time-out ends it.
+        // An endless header block is read until the time-out ends it: its bytes never move it.
         TimeoutCase{"HeaderBlockWithoutEnd",
                     AnswerScript().Send("HTTP/1.0 200 OK\r\n").Flood(uint64_t{1} << 40), 0ms, 0, "",
                     fw::HttpError::TimedOut, 1},

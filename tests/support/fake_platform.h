@@ -102,8 +102,8 @@ class FakePlatform : public fw::Display, public fw::PosixServices {
         },
         lookupThreads_);
   }
-  /// From now on every look-up, the stream look-ups here and PosixServices' own, is refused its
-  /// worker thread, as in a process that may start no more threads.
+  /// From now on every look-up that would start a worker thread, the delayed stream look-ups here
+  /// and PosixServices' own, is refused it, as in a process that may start no more threads.
   void RefuseLookupThreads() {
     lookupThreads_ = [](std::function<void()>) {
       throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));

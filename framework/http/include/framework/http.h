@@ -6,7 +6,7 @@
 // Reads the answer until the server closes it. Follows no redirects, retries nothing.
 //
 // One Get goes through these steps, all inside one inactivity time-out: resolve the host (on a
-// worker thread), connect (every address, the families taking turns, each new attempt 250 ms
+// worker thread; without one the host counts as not resolved), connect (every address, the families taking turns, each new attempt 250 ms
 // after the previous one or at once when it fails; the first connection up wins), handshake,
 // send, read the header block, read the page. The time-out starts again when the connection comes
 // up, when the handshake completes and when the page grows; a look-up answered after it has

@@ -27,7 +27,8 @@ struct HttpAnswer {
 /// Reads an answer as its bytes arrive, in pieces of any size, with bounded memory: it keeps no
 /// header bytes at all (the status code is read as the first line goes by), the first kMaxPage
 /// bytes of the page, and the marker's length of page bytes to find the marker across piece
-/// boundaries. Whatever the answer, it holds at most kMaxPage bytes plus a few of its own.
+/// boundaries. Whatever the answer, it holds at most kMaxPage bytes and twice the marker's length
+/// besides its own few.
 class AnswerReader {
  public:
   /// Most page bytes kept; the rest is read and searched, then dropped.

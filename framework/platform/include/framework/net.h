@@ -30,7 +30,8 @@ std::string ToText(const Endpoint& endpoint);
 /// taking turns, beginning with the family of the first endpoint.
 std::vector<Endpoint> InterleaveFamilies(const std::vector<Endpoint>& endpoints);
 
-/// A host-name look-up running on a worker thread of its own.
+/// A host-name look-up running on a worker thread of its own; one that can get no thread has
+/// failed at once.
 ///
 /// The handle belongs to one thread (the event-loop thread). Dropping it before the answer is in
 /// abandons the look-up: the worker finishes on its own and frees what it shares with the handle,
