@@ -58,8 +58,9 @@ int main() {
                               .Flood(kTwoGiB)
                               .Send("\r\n\r\nwho?"),
                           401, false);
-  const bool page = Run("long page", ca,
-                        AnswerScript().Send("HTTP/1.0 200 OK\r\n\r\n").Flood(kTwoGiB - 3).Send("404"),
-                        200, true);
+  const bool page =
+      Run("long page", ca,
+          AnswerScript().Send("HTTP/1.0 200 OK\r\n\r\n").Flood(kTwoGiB - 3).Send("404"), 200,
+          true);
   return header && page ? 0 : 1;
 }

@@ -5,7 +5,6 @@
 // - the same bytes fed in pieces of any sizes give the same answer as fed whole;
 // - bytes arriving after an ended header block, ones that leave the line-end rule as it is,
 //   change neither the status nor the page so far.
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -32,13 +31,16 @@ fw::HttpAnswer FedInPieces(std::string_view raw) {
     state ^= state << 13;
     state ^= state >> 7;
     state ^= state << 17;
-    const std::size_t piece = 1 + static_cast<std::size_t>(state % 8 == 0 ? state % 4096 : state % 5);
+    const uint64_t size = state % 8 == 0 ? state % 4096 : state % 5;
+    const std::size_t piece = 1 + static_cast<std::size_t>(size);
     reader.Feed(raw.substr(at, piece));
     at += piece;
   }
   fw::HttpAnswer r = reader.Result();
   // What the exchange reads while the answer arrives must agree with the answer.
-  if (reader.HeaderEnded() != r.headerComplete || reader.PageBytes() != r.pageBytes) __builtin_trap();
+  if (reader.HeaderEnded() != r.headerComplete || reader.PageBytes() != r.pageBytes) {
+    __builtin_trap();
+  }
   return r;
 }
 
@@ -63,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool lineFeeds = raw.find('\n') != std::string_view::npos;
     const std::string longer = std::string(raw) + (lineFeeds ? "X\r\n\r\n" : "X\r\r");
     const fw::HttpAnswer b = fw::ParseHttpAnswer(longer);
-    if (!b.headerComplete || b.status != a.status || b.page.compare(0, a.page.size(), a.page) != 0) {
+    if (!b.headerComplete || b.status != a.status ||
+        b.page.compare(0, a.page.size(), a.page) != 0) {
       __builtin_trap();
     }
   }

@@ -65,7 +65,9 @@ void AnswerReader::Reading::TakePage(std::string_view bytes, const std::string& 
     const std::string_view kept = bytes.substr(0, kMaxPage - page.size());
     // Grown by doubling, but never past kMaxPage: the bound is the page's, not twice it.
     const std::size_t need = page.size() + kept.size();
-    if (page.capacity() < need) page.reserve(std::min(kMaxPage, std::max(need, 2 * page.capacity())));
+    if (page.capacity() < need) {
+      page.reserve(std::min(kMaxPage, std::max(need, 2 * page.capacity())));
+    }
     page.append(kept);
   }
   if (marker.empty() || found) return;

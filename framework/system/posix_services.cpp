@@ -121,7 +121,8 @@ bool PosixServices::Gestalt(std::string_view selector, int32_t& result) {
 String PosixServices::LookupIPAddress(const String& host) {
   const std::string& name = host.Bytes();
   if (name.empty() || name.find('\0') != std::string::npos) return String();
-  PendingLookup lookup = PendingLookup::Start([name] { return ResolveNow(name, 0); }, lookupThreads_);
+  PendingLookup lookup =
+      PendingLookup::Start([name] { return ResolveNow(name, 0); }, lookupThreads_);
   // Most answers come from the hosts file or a near name server within a few milliseconds: they
   // are waited for plainly, since a busy wait costs the windows a round of yields. A slower one
   // is waited for with the windows painting.

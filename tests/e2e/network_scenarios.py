@@ -303,8 +303,8 @@ MIXED = [
      ("box", INCORRECT_PASSWORD)),
     ("403 with 20,000 header lines",
      RawAnswer(403, b"<html>no such user</html>",
-               raw_head=b"HTTP/1.0 403 Forbidden\r\n" + b"".join(b"X-Filler: %d\r\n" % i for i in range(20000))
-               + b"\r\n"),
+               raw_head=b"HTTP/1.0 403 Forbidden\r\n"
+               + b"".join(b"X-Filler: %d\r\n" % i for i in range(20000)) + b"\r\n"),
      ("box", USERNAME_NOT_FOUND)),
     ("501, LF status line, CR LF after", RawAnswer(501, raw_head=b"HTTP/1.0 501 OK\nServer: x\r\n\r\n"),
      ("success", None)),

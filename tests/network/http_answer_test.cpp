@@ -91,8 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"ManyHeaderLines",
                   "HTTP/1.0 403 Forbidden\r\n" + ManyLines(20000, "\r\n") + "\r\nno such user",
                   403, true, "no such user"},
-        ParseCase{"ManyHeaderLinesByCr", "HTTP/1.0 403 Forbidden\r" + ManyLines(20000, "\r") + "\rx",
-                  403, true, "x"},
+        ParseCase{"ManyHeaderLinesByCr",
+                  "HTTP/1.0 403 Forbidden\r" + ManyLines(20000, "\r") + "\rx", 403, true, "x"},
         // An LF after a long CR-only header block reads it all anew: one long first line.
         ParseCase{"LongCrHeaderThenLateLf",
                   "HTTP/1.0 401 X\r" + kLongLine + "\r\r404\n\nafter", 401, true, "after"},

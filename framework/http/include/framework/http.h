@@ -6,11 +6,12 @@
 // Reads the answer until the server closes it. Follows no redirects, retries nothing.
 //
 // One Get goes through these steps, all inside one inactivity time-out: resolve the host (on a
-// worker thread; without one the host counts as not resolved), connect (every address, the families taking turns, each new attempt 250 ms
-// after the previous one or at once when it fails; the first connection up wins), handshake,
-// send, read the header block, read the page. The time-out starts again when the connection comes
-// up, when the handshake completes and when the page grows; a look-up answered after it has
-// struck is not used. The connection going down ends the wait.
+// worker thread; without one the host counts as not resolved), connect (every address, the
+// families taking turns, each new attempt 250 ms after the previous one or at once when it fails;
+// the first connection up wins), handshake, send, read the header block, read the page. The
+// time-out starts again when the connection comes up, when the handshake completes and when the
+// page grows; a look-up answered after it has struck is not used. The connection going down ends
+// the wait.
 //
 // The process must ignore SIGPIPE (fw::SetUpProcess): a write to a server that has gone, the
 // request or a closing TLS alert, must fail rather than end the process.
